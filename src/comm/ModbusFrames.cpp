@@ -1,0 +1,129 @@
+#include "ModbusFrames.h"
+
+#include "Crc16Modbus.h"
+
+#include <cstring>
+
+namespace zentor {
+
+namespace {
+
+int appendCrc(uint8_t* frame, int length)
+{
+    const uint16_t crc = Crc16Modbus(frame, static_cast<size_t>(length));
+    frame[length] = static_cast<uint8_t>(crc & 0xFF);
+    frame[length + 1] = static_cast<uint8_t>(crc >> 8);
+    return length + 2;
+}
+
+void put16(uint8_t* at, int value)
+{
+    at[0] = static_cast<uint8_t>((value >> 8) & 0xFF);
+    at[1] = static_cast<uint8_t>(value & 0xFF);
+}
+
+}  // namespace
+
+const char* ResponseCheckName(int check)
+{
+    switch (check) {
+    case ChecksumMismatch: return "checksum mismatch";
+    case AddressMismatch: return "address mismatch";
+    case FunctionMismatch: return "function mismatch";
+    case QuantityMismatch: return "quantity mismatch";
+    case Applied: return "applied";
+    case LengthMismatch: return "length mismatch";
+    case OutsideImage: return "data outside the register image";
+    default: return "unknown";
+    }
+}
+
+int BuildReadHoldingRegisters(uint8_t* out, int slaveAddress, int quantity)
+{
+    out[0] = static_cast<uint8_t>(slaveAddress & 0xFF);
+    out[1] = 0x03;
+    put16(out + 2, 0);
+    put16(out + 4, quantity);
+    return appendCrc(out, 6);
+}
+
+int BuildWriteSingleRegister(uint8_t* out, int slaveAddress, int registerAddress, uint16_t value)
+{
+    out[0] = static_cast<uint8_t>(slaveAddress & 0xFF);
+    out[1] = 0x06;
+    put16(out + 2, registerAddress);
+    put16(out + 4, value);
+    return appendCrc(out, 6);
+}
+
+int BuildWriteMultipleRegisters(uint8_t* out, int slaveAddress, int startAddress, int quantity, const uint8_t* data)
+{
+    out[0] = static_cast<uint8_t>(slaveAddress & 0xFF);
+    out[1] = 0x10;
+    put16(out + 2, startAddress);
+    put16(out + 4, quantity);
+    const int bytes = 2 * quantity;
+    out[6] = static_cast<uint8_t>(bytes & 0xFF);
+    if (bytes > 0) std::memmove(out + 7, data, static_cast<size_t>(bytes));
+    return appendCrc(out, 7 + bytes);
+}
+
+ResponseCheck ValidateAndApplyResponse(const uint8_t* rx, int length, const uint8_t* request,
+                                       RegisterImage& image, bool& settingsChanged)
+{
+    if (length < 2) return LengthMismatch;
+
+    // The driver answers a change of its own address from the new address.
+    const bool addressChange = request[1] == 0x06 && request[2] == 0xF0 && request[3] == 0x00;
+    if (request[0] != 0 && !addressChange && rx[0] != request[0]) return AddressMismatch;
+
+    const uint8_t function = request[1];
+    if (rx[1] != function) return FunctionMismatch;
+    if (function != 0x03 && function != 0x06 && function != 0x10) return FunctionMismatch;
+
+    // A frame shorter or longer than its function implies is never taken, even when its
+    // last two bytes happen to form a valid checksum.
+    int expected = 8;
+    if (function == 0x03) {
+        if (length < 3) return LengthMismatch;
+        expected = 5 + rx[2];
+    }
+    if (length != expected) return LengthMismatch;
+
+    const uint16_t crc = Crc16Modbus(rx, static_cast<size_t>(length - 2));
+    if (rx[length - 2] != (crc & 0xFF) || rx[length - 1] != (crc >> 8)) return ChecksumMismatch;
+
+    if (function == 0x03) {
+        if (rx[2] / 2 != request[5]) return QuantityMismatch;
+    } else if (rx[4] != request[4] || rx[5] != request[5]) {
+        return QuantityMismatch;
+    }
+
+    const int index = request[3];
+    const int offset = 2 * index;
+    switch (function) {
+    case 0x03: {
+        const int bytes = rx[2];
+        if (offset + bytes > RegisterImage::kBytes) return OutsideImage;
+        image.write(offset, rx + 3, bytes);
+        break;
+    }
+    case 0x06:
+        if (request[2] != 0xF0) {
+            if (offset + 2 > RegisterImage::kBytes) return OutsideImage;
+            image.write(offset, rx + 4, 2);
+            settingsChanged = true;
+        }
+        break;
+    default: {
+        const int bytes = request[6];
+        if (offset + bytes > RegisterImage::kBytes) return OutsideImage;
+        image.write(offset, request + 7, bytes);
+        settingsChanged = true;
+        break;
+    }
+    }
+    return Applied;
+}
+
+}  // namespace zentor

@@ -1,0 +1,22 @@
+#pragma once
+// Time as the console's logic sees it: the present in milliseconds, one-shot calls after a
+// delay on the owner's thread, and the blocking pause of the window thread.
+
+#include <QObject>
+#include <cstdint>
+#include <functional>
+
+namespace zentor {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual int64_t nowMs() const = 0;
+    // Calls fn once, on this thread, delayMs from now, unless context is gone by then.
+    // Calls due at the same moment run in the order they were asked for.
+    virtual void callAfter(int64_t delayMs, QObject* context, std::function<void()> fn) = 0;
+    // Blocks the calling thread: nothing else runs meanwhile; what falls due is handled after.
+    virtual void pause(int64_t ms) = 0;
+};
+
+}  // namespace zentor

@@ -1,0 +1,26 @@
+#pragma once
+// Tells a second process of the console that one already runs. The lock belongs to the
+// running process: when it ends, however it ends, the next start is free.
+
+#include <QString>
+#include <memory>
+
+class QLockFile;
+
+namespace zentor {
+
+class InstanceLock {
+public:
+    // path: the lock file; by default one per user in the temporary folder.
+    explicit InstanceLock(QString path = QString());
+    ~InstanceLock();
+    // True when this process now holds the lock; false when another running process does.
+    bool acquire();
+    static QString defaultPath();
+
+private:
+    QString path_;
+    std::unique_ptr<QLockFile> lock_;
+};
+
+}  // namespace zentor

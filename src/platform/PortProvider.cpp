@@ -1,0 +1,21 @@
+#include "PortProvider.h"
+
+namespace zentor {
+
+QStringList CombinedPortProvider::ports() const
+{
+    QStringList all;
+    for (const PortProvider* p : providers_) all += p->ports();
+    return all;
+}
+
+std::unique_ptr<SerialDevice> CombinedPortProvider::create(const QString& name)
+{
+    for (PortProvider* p : providers_) {
+        if (!p->ports().contains(name)) continue;
+        if (auto device = p->create(name)) return device;
+    }
+    return nullptr;
+}
+
+}  // namespace zentor

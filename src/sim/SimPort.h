@@ -1,0 +1,80 @@
+#pragma once
+// The simulated driver as a serial port: requests written to it reach the driver, and its
+// answers come back after a short reply delay, paced at the byte time of the baud rate, in
+// bursts as a USB adapter delivers them. Works in virtual time for tests, real time otherwise.
+
+#include "Clock.h"
+#include "PortProvider.h"
+#include "SimDriver.h"
+
+#include <QObject>
+#include <map>
+#include <memory>
+
+namespace zentor::sim {
+
+struct SimTiming {
+    int replyDelayMs = 4;    // from the end of the request to the first byte of the answer
+    int burstBytes = 32;     // bytes per burst as the adapter hands them over
+    int burstLatencyMs = 1;  // an adapter's hold-back before it delivers a burst
+};
+
+class SimSerialDevice final : public SerialDevice {
+public:
+    SimSerialDevice(Clock& clock, std::shared_ptr<SimDriver> driver, SimTiming timing = {});
+    ~SimSerialDevice() override;
+    bool open(int baudRate) override;
+    int64_t write(const uint8_t* data, int64_t count, int timeoutMs) override;
+    void purge() override;
+    void close() override;
+
+    // The port goes away under its user: onFailed is called and nothing more is delivered.
+    void pullOut();
+    bool isOpen() const { return open_; }
+    SimDriver& driver() { return *driver_; }
+
+private:
+    Clock& clock_;
+    std::shared_ptr<SimDriver> driver_;
+    SimTiming timing_;
+    int baud_ = 115200;
+    bool open_ = false;
+    bool pulled_ = false;
+    QByteArray pendingRequest_;
+    std::unique_ptr<QObject> deliveries_;  // context of scheduled bursts; renewed by purge
+};
+
+// Lists simulated drivers as ports, and takes them out and back as adapters are pulled and
+// plugged.
+class SimPortProvider final : public PortProvider {
+public:
+    explicit SimPortProvider(Clock& clock, SimTiming timing = {});
+    // Adds a port served by its own driver.
+    void addPort(const QString& name, ControlType type, int slaveAddress = 100);
+    QStringList ports() const override;
+    std::unique_ptr<SerialDevice> create(const QString& name) override;
+
+    // Removes the port from the list; an open device of it fails at once.
+    void pull(const QString& name);
+    void plugIn(const QString& name);
+    bool isPresent(const QString& name) const;
+    std::shared_ptr<SimDriver> driver(const QString& name) const;
+
+    // Names the console lists when it starts with the simulated drivers.
+    static QString speedPortName() { return QStringLiteral("SIM-SPEED"); }
+    static QString positionPortName() { return QStringLiteral("SIM-POSITION"); }
+
+private:
+    struct Port {
+        std::shared_ptr<SimDriver> driver;
+        bool present = true;
+        SimSerialDevice* open = nullptr;  // the device handed out last, while it lives
+        std::shared_ptr<bool> openAlive;
+    };
+    Clock& clock_;
+    SimTiming timing_;
+    std::vector<QString> order_;
+    std::map<QString, Port> ports_;
+};
+
+}  // namespace zentor::sim
