@@ -1,0 +1,337 @@
+// The control panel: every command button becomes one register write placed in the command
+// slot, the edits and sliders validate what the operator types, and the status display is
+// drawn from the values of each answer.
+
+#include "ZentorDlg.h"
+
+#include "Artwork.h"
+#include "ChartDraw.h"
+#include "ControlIds.h"
+#include "DrawStatic.h"
+#include "PanelColours.h"
+#include "PanelInput.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+
+namespace zentor {
+
+bool CZentorDlg::CommunicationStarted()
+{
+    if (running) return true;
+    env_.notifier.message(this, QStringLiteral("COMMUNICATION \n 1. COM Port 'Open' \n 2. 'Start'"));
+    return false;
+}
+
+void CZentorDlg::PlaceWrite(int role, uint16_t value)
+{
+    pending.address = regs.layout.registerOf(role);
+    pending.value = value;
+    pending.kind = WriteSingle;
+}
+
+void CZentorDlg::OnDirection(int value)
+{
+    if (!BusyGuardPasses() || !CommunicationStarted()) return;
+    PlaceWrite(controlType == PositionControl ? MountDirection : DirectionCommand, static_cast<uint16_t>(value));
+}
+
+void CZentorDlg::OnBrake(int value)
+{
+    if (!BusyGuardPasses() || !CommunicationStarted()) return;
+    PlaceWrite(BrakeCommand, static_cast<uint16_t>(value));
+}
+
+void CZentorDlg::OnRunCommand(int value)
+{
+    if (!BusyGuardPasses() || !CommunicationStarted()) return;
+    PlaceWrite(RunCommand, static_cast<uint16_t>(value));
+}
+
+void CZentorDlg::OnZeroPosition()
+{
+    if (!BusyGuardPasses() || !CommunicationStarted()) return;
+    PlaceWrite(ZeroPositionSet, 1);
+}
+
+void CZentorDlg::OnClutch()
+{
+    // The clutch buttons are never enabled; a press only passes the common prologue.
+    if (!BusyGuardPasses() || !CommunicationStarted()) return;
+}
+
+void CZentorDlg::OnSpeedSet()
+{
+    if (!BusyGuardPasses() || !CommunicationStarted()) return;
+    const auto value = panel::SpeedSetValue(text(ids::SpeedEdit), regs.value(MaxRpm));
+    if (!value) return;
+    PlaceWrite(SpeedCommand, *value);
+}
+
+void CZentorDlg::OnPositionSet()
+{
+    if (!BusyGuardPasses() || !CommunicationStarted()) return;
+    const QString t = text(ids::PositionEdit);
+    if (t.isEmpty()) return;
+    const auto block = panel::PositionSetBlock(panel::PositionTextValue(t));
+    pending.address = regs.layout.registerOf(TargetPositionHigh);
+    pending.count = 2;
+    std::copy(block.begin(), block.end(), pending.block);
+    pending.kind = WriteMultiple;
+}
+
+void CZentorDlg::OnSpeedEditChanged()
+{
+    auto* edit = controlAs<QLineEdit>(ids::SpeedEdit);
+    if (!edit->hasFocus()) return;
+    if (!running) {
+        edit->clear();
+        return;
+    }
+    const QString t = edit->text();
+    if (!panel::SpeedTextValid(t)) {
+        edit->clear();
+        return;
+    }
+    controlAs<QSlider>(ids::SpeedSlider)->setValue(panel::SpeedSliderFromText(t));
+}
+
+void CZentorDlg::OnPositionEditChanged()
+{
+    auto* edit = controlAs<QLineEdit>(ids::PositionEdit);
+    if (!edit->hasFocus()) return;
+    if (!running) {
+        edit->clear();
+        return;
+    }
+    const QString t = edit->text();
+    if (!panel::PositionTextValid(t)) {
+        edit->clear();
+        return;
+    }
+    const int32_t n = panel::PositionTextValue(t);
+    const int s = panel::StepsPerRevolution(regs);
+    const int32_t target = regs.signed32(TargetPositionHigh, TargetPositionLow);
+    setText(ids::PositionCaption, panel::PositionEditCaption(s, n, target));
+    controlAs<QSlider>(ids::PositionSlider)->setValue(panel::SplitPosition(n, s).remainder);
+}
+
+void CZentorDlg::OnSpeedSliderReleased()
+{
+    auto* slider = controlAs<QSlider>(ids::SpeedSlider);
+    if (!running) {
+        slider->setValue(0);
+        return;
+    }
+    setText(ids::SpeedEdit, panel::SpeedTextFromSlider(slider->value()));
+}
+
+void CZentorDlg::OnPositionSliderReleased()
+{
+    auto* slider = controlAs<QSlider>(ids::PositionSlider);
+    if (!running) {
+        slider->setValue(0);
+        return;
+    }
+    const int32_t n = panel::PositionTextValue(text(ids::PositionEdit));
+    const int s = panel::StepsPerRevolution(regs);
+    const int32_t target = regs.signed32(TargetPositionHigh, TargetPositionLow);
+    const auto r = panel::PositionSliderRelease(n, s, slider->value(), target);
+    setText(ids::PositionEdit, r.editText);
+    setText(ids::PositionCaption, r.caption);
+}
+
+void CZentorDlg::OnRpmDisplayClicked()
+{
+    if (!BusyGuardPasses()) return;
+    display.outputView = !display.outputView;
+    if (display.outputView && regs.value(ReducerRatio) == 0) return;
+    setText(ids::RpmCaption, panel::RpmCaption(display.outputView));
+    RefreshDigits();
+}
+
+void CZentorDlg::OnSelect()
+{
+    if (!BusyGuardPasses()) return;
+    if (running) {
+        env_.notifier.message(this, QStringLiteral("Stop Contorl Motor"));
+        return;
+    }
+    auto* list = controlAs<QComboBox>(ids::ControlTypeList);
+    const int chosen = list->currentIndex();
+    if (chosen >= 0 && chosen != controlType) SelectControlType(chosen);
+    list->setCurrentIndex(0);
+}
+
+void CZentorDlg::SelectControlType(int type)
+{
+    controlType = type;
+    regs.layout.apply(type);
+    ResetPanel(type);
+}
+
+namespace {
+struct Group {
+    std::initializer_list<int> members;
+    bool speed;
+    bool position;
+};
+}  // namespace
+
+void CZentorDlg::ResetPanel(int type)
+{
+    const bool speed = type == SpeedControl;
+    const bool position = type == PositionControl;
+    const QString typeText1 = speed ? QStringLiteral("Speed Ctrl") : position ? QStringLiteral("Position Ctrl")
+                                                                              : QStringLiteral("( Select Control Type )");
+    const QString typeText2 = speed ? QStringLiteral("Speed Ctrl") : position ? QStringLiteral("Position Ctrl")
+                                                                              : QStringLiteral("( ------ )");
+    auto enable = [this](std::initializer_list<int> members, bool on) {
+        for (int id : members)
+            if (QWidget* w = control(id)) w->setEnabled(on);
+    };
+
+    enable({ids::ClutchPanel, ids::ClutchCaption, ids::ClutchLine, ids::ClutchOn, ids::ClutchOff, ids::ClutchIndicator}, false);
+
+    const bool directionOn = speed || position;
+    enable({ids::DirectionPanel, ids::DirectionCaption, ids::DirectionLine, ids::DirectionCw, ids::DirectionCcw,
+            ids::DirectionIndicator},
+           directionOn);
+    setText(ids::DirectionCaption, position ? QStringLiteral(" Mounting Direction") : QStringLiteral(" Direction"));
+    setText(ids::DirectionCw, position ? QStringLiteral("LEFT") : QStringLiteral("CW"));
+    setText(ids::DirectionCcw, position ? QStringLiteral("RIGHT") : QStringLiteral("CCW"));
+    setText(ids::DirectionIndicator, QStringLiteral("___"));
+
+    enable({ids::BrakePanel, ids::BrakeCaption, ids::BrakeLine, ids::BrakeOn, ids::BrakeOff, ids::BrakeIndicator}, directionOn);
+    setText(ids::BrakeOn, QStringLiteral("ON"));
+    setText(ids::BrakeOff, QStringLiteral("OFF"));
+
+    enable({ids::RotatePanel, ids::RotateCaption, ids::RotateLine, ids::Run, ids::Stop}, speed);
+    setText(ids::Run, QStringLiteral("RUN"));
+    setText(ids::Stop, QStringLiteral("STOP"));
+
+    enable({ids::SpeedPanel, ids::SpeedCaption, ids::SpeedLine, ids::SpeedSlider, ids::SpeedEdit, ids::SpeedSet,
+            ids::RotateIndicator},
+           directionOn);
+    setText(ids::SpeedCaption, QStringLiteral(" Speed ( 0.0~100.0% ) [ Target ]"));
+    controlAs<QSlider>(ids::SpeedSlider)->setValue(0);
+    setText(ids::SpeedEdit, QString());
+    setText(ids::RotateIndicator, QStringLiteral("_Speed %_"));
+
+    enable({ids::ResetPanel, ids::ResetCaption, ids::ResetLine, ids::ResetHigh, ids::ResetLow}, position);
+    setText(ids::ResetHigh, QStringLiteral("HIGH"));
+    setText(ids::ResetLow, QStringLiteral("LOW"));
+
+    enable({ids::PositionPanel, ids::PositionCaption, ids::PositionLine, ids::PositionSlider, ids::PositionEdit,
+            ids::PositionSet, ids::StepIndicator, ids::ZeroPositionSet},
+           position);
+    setText(ids::PositionCaption, QStringLiteral(" Position-Step ( N_Step/R ) < Set_Step/N_R > [ Target ]"));
+    controlAs<QSlider>(ids::PositionSlider)->setValue(0);
+    setText(ids::PositionEdit, QString());
+    setText(ids::StepIndicator, QStringLiteral("_Step N_"));
+
+    setText(ids::TypeLabel, typeText1);
+    setText(ids::TypeLabel2, type == NoControl ? QStringLiteral("_Ctrl Type_") : typeText2);
+    control(ids::TypeLabel2)->setEnabled(type != NoControl);
+
+    enable({ids::PoleLabel, ids::LimitLabel, ids::ReducerLabel, ids::AccLabel, ids::DecLabel, ids::MaxRpmLabel}, directionOn);
+    setText(ids::PoleLabel, QStringLiteral("Pole:__P"));
+    setText(ids::LimitLabel, QStringLiteral("Lim: ___A"));
+    setText(ids::ReducerLabel, QStringLiteral("Reducer : ____"));
+    setText(ids::AccLabel, QStringLiteral("Acc: __s"));
+    setText(ids::DecLabel, QStringLiteral("Dec: __s"));
+    setText(ids::MaxRpmLabel, QStringLiteral("Max. RPM : ____"));
+
+    regs.values.clear();
+
+    dial_->SetActualShown(position);
+    dial_->SetValues(0, 0, 0);
+
+    series_->limit = 800;
+    series_->maximum = 1000;
+    chart_->Restart(series_);
+
+    RefreshDigits();
+    RefreshColours();
+}
+
+void CZentorDlg::RestartGraph()
+{
+    chart_->Restart(series_);
+}
+
+void CZentorDlg::RefreshStatus()
+{
+    const panel::StatusView view = panel::RefreshStatusView(regs, controlType, running, sequenceRunning, display);
+    ApplyStatusView(view);
+}
+
+void CZentorDlg::ApplyStatusView(const panel::StatusView& view)
+{
+    for (const auto& [id, t] : view.texts) setText(id, t);
+    if (view.speedSliderPos) controlAs<QSlider>(ids::SpeedSlider)->setValue(*view.speedSliderPos);
+    if (view.positionSliderRange)
+        controlAs<QSlider>(ids::PositionSlider)->setRange(view.positionSliderRange->first, view.positionSliderRange->second);
+    if (view.positionSliderPos) controlAs<QSlider>(ids::PositionSlider)->setValue(*view.positionSliderPos);
+    if (view.graphLimitAndMax) {
+        series_->limit = view.graphLimitAndMax->first;
+        series_->maximum = view.graphLimitAndMax->second;
+    }
+    if (view.dialValues) dial_->SetValues((*view.dialValues)[0], (*view.dialValues)[1], (*view.dialValues)[2]);
+    if (view.digitsChanged) ShowDigits(view.digits);
+    if (view.graphSample) chart_->AddSample(series_, *view.graphSample);
+    RefreshColours();
+}
+
+void CZentorDlg::RefreshDigits()
+{
+    bool changed = false;
+    const auto digits = panel::RefreshDigitsView(regs, controlType, running, display, &changed);
+    if (changed) ShowDigits(digits);
+}
+
+void CZentorDlg::ShowDigits(const std::array<int, 5>& digits)
+{
+    static constexpr int order[5] = {ids::DigitTenThousands, ids::DigitThousands, ids::DigitHundreds, ids::DigitTens,
+                                     ids::DigitUnits};
+    for (int i = 0; i < 5; ++i) {
+        auto* label = controlAs<QLabel>(order[i]);
+        if (label->property("imageId").toInt() == digits[i]) continue;
+        label->setProperty("imageId", digits[i]);
+        label->setPixmap(art::DigitPixmap(digits[i], devicePixelRatioF()));
+    }
+}
+
+void CZentorDlg::RefreshColours()
+{
+    auto paint = [](QWidget* w, const std::optional<QColor>& background, const std::optional<QColor>& textColour,
+                    QPalette::ColorRole role) {
+        QPalette pal = w->parentWidget() ? w->parentWidget()->palette() : QPalette();
+        if (background) pal.setColor(role, *background);
+        if (textColour) {
+            pal.setColor(QPalette::WindowText, *textColour);
+            pal.setColor(QPalette::ButtonText, *textColour);
+        }
+        w->setAutoFillBackground(background.has_value());
+        if (w->palette() != pal) w->setPalette(pal);
+    };
+    for (auto it = controls_.cbegin(); it != controls_.cend(); ++it) {
+        QWidget* w = it.value();
+        if (auto* button = qobject_cast<QPushButton*>(w)) {
+            const bool red = panel::ButtonActive(it.key(), regs, controlType, running, button->isEnabled());
+            paint(button, red ? std::optional<QColor>(panel::kActiveButton) : std::nullopt,
+                  red ? std::optional<QColor>(Qt::white) : std::nullopt, QPalette::Button);
+            continue;
+        }
+        if (qobject_cast<QLabel*>(w) || qobject_cast<QFrame*>(w) || qobject_cast<QSlider*>(w)) {
+            if (it.key() == ids::CurrentGraph || it.key() == ids::AngleDial) continue;
+            const auto c = panel::StaticColoursFor(it.key(), regs, controlType, portOpen, blinkPhase, w->isEnabled());
+            paint(w, c.background, c.text, QPalette::Window);
+        }
+    }
+}
+
+}  // namespace zentor

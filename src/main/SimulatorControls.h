@@ -1,0 +1,27 @@
+#pragma once
+// When the console runs with the simulated drivers, the operator can pull a simulated port
+// out and plug it back in, from the window's context menu or with F8 for the port selected
+// in the list, to see what the console does when an adapter is pulled.
+
+#include <QObject>
+
+namespace zentor {
+class CZentorDlg;
+namespace sim {
+class SimPortProvider;
+}
+
+class SimulatorControls : public QObject {
+    Q_OBJECT
+public:
+    SimulatorControls(CZentorDlg& window, sim::SimPortProvider& ports, QStringList names);
+    void toggle(const QString& name);
+    void updateCaptions();
+
+private:
+    CZentorDlg& window_;
+    sim::SimPortProvider& ports_;
+    QStringList names_;
+};
+
+}  // namespace zentor

@@ -1,0 +1,432 @@
+// The main window: its controls and their places, the initialisation in its order, the
+// keyboard filter, the launchers of the other windows and the orderly shutdown.
+
+#include "ZentorDlg.h"
+
+#include "Artwork.h"
+#include "ChartDraw.h"
+#include "ClickFrame.h"
+#include "ControlIds.h"
+#include "DrawStatic.h"
+#include "PanelColours.h"
+#include "ProjectInfo.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+
+namespace zentor {
+
+namespace {
+
+constexpr int kWidth = 1180;
+constexpr int kHeight = 720;
+
+QFont boldFont(int pixels)
+{
+    QFont f = QApplication::font();
+    f.setPixelSize(pixels);
+    f.setBold(true);
+    return f;
+}
+
+}  // namespace
+
+CZentorDlg::CZentorDlg(ConsoleEnv env, QWidget* parent)
+    : QDialog(parent), env_(std::move(env)), scheduler_(env_.clock, this, [this](int id) { OnTimer(id); })
+{
+    setWindowTitle(QStringLiteral("Zentor"));
+    setWindowIcon(art::AppIcon());
+    setFixedSize(kWidth, kHeight);
+    buildWindow();
+    qApp->installEventFilter(this);
+    InitWindow();
+
+    watcher_ = std::make_unique<PortWatcher>(env_.clock, env_.ports, env_.portWatchIntervalMs, this);
+    connect(watcher_.get(), &PortWatcher::appeared, this, &CZentorDlg::OnPortArrived);
+    connect(watcher_.get(), &PortWatcher::disappeared, this, &CZentorDlg::OnPortRemoved);
+}
+
+CZentorDlg::~CZentorDlg()
+{
+    qApp->removeEventFilter(this);
+    // The link is let go of before the window is gone, and without a message box.
+    if (link) {
+        link->Stop();
+        env_.clock.pause(200);
+        link->Close();
+        link.reset();
+    }
+}
+
+void CZentorDlg::registerControl(int id, QWidget* w)
+{
+    controls_.insert(id, w);
+    w->setObjectName(QString::number(id));
+    w->setProperty("controlId", id);
+}
+
+void CZentorDlg::setText(int id, const QString& t)
+{
+    QWidget* w = control(id);
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+        if (label->text() != t) label->setText(t);
+    } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+        if (button->text() != t) button->setText(t);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        if (edit->text() != t) edit->setText(t);
+    } else if (w) {
+        w->setProperty("windowText", t);
+    }
+}
+
+QString CZentorDlg::text(int id) const
+{
+    QWidget* w = control(id);
+    if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
+    if (auto* button = qobject_cast<QPushButton*>(w)) return button->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
+    return w ? w->property("windowText").toString() : QString();
+}
+
+void CZentorDlg::buildWindow()
+{
+    auto label = [this](int id, QWidget* parent, QRect r, const QString& t = QString(),
+                        Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+        auto* l = new QLabel(t, parent);
+        l->setGeometry(r);
+        l->setAlignment(align);
+        if (id) registerControl(id, l);
+        return l;
+    };
+    auto button = [this](int id, QWidget* parent, QRect r, const QString& t) {
+        auto* b = new QPushButton(t, parent);
+        b->setGeometry(r);
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        registerControl(id, b);
+        return b;
+    };
+    auto indicator = [this, label](int id, QWidget* parent, QRect r, const QString& t) {
+        QLabel* l = label(id, parent, r, t, Qt::AlignCenter);
+        l->setFrameShape(QFrame::Box);
+        l->setFont(boldFont(12));
+        return l;
+    };
+    // A group: panel, caption, a one-pixel line under the caption.
+    auto group = [this, label](int panelId, int captionId, int lineId, QRect r, const QString& caption) {
+        auto* p = new QFrame(this);
+        p->setGeometry(r);
+        p->setFrameShape(QFrame::StyledPanel);
+        registerControl(panelId, p);
+        QLabel* c = label(captionId, p, QRect(6, 4, r.width() - 12, 20), caption);
+        c->setFont(boldFont(12));
+        auto* line = new QFrame(p);
+        line->setGeometry(8, 25, r.width() - 16, 1);
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Plain);
+        registerControl(lineId, line);
+        return p;
+    };
+
+    // Fixed pictures: the tall one along the left edge, a thin strip over the right-hand area.
+    QLabel* left = label(ids::LeftPicture, this, QRect(0, 0, 200, kHeight));
+    left->setPixmap(QPixmap::fromImage(art::Image(ids::art::LeftPicture)).scaled(200, kHeight));
+    QLabel* top = label(0, this, QRect(214, 4, 956, 6));
+    top->setPixmap(QPixmap::fromImage(art::Image(ids::art::TopPicture)).scaled(956, 6));
+
+    // Connection row.
+    label(0, this, QRect(214, 18, 70, 26), QStringLiteral("COM Port"));
+    auto* ports = new QComboBox(this);
+    ports->setGeometry(284, 18, 170, 26);
+    registerControl(ids::ComPortList, ports);
+    connect(button(ids::OpenClose, this, QRect(462, 18, 80, 26), QStringLiteral("Open")), &QPushButton::clicked, this,
+            &CZentorDlg::OnOpenClose);
+    connect(button(ids::StartStop, this, QRect(548, 18, 80, 26), QStringLiteral("Start")), &QPushButton::clicked, this,
+            &CZentorDlg::OnStartStop);
+    QLabel* lamp = label(ids::LinkLamp, this, QRect(638, 18, 8, 26));
+    lamp->setFrameShape(QFrame::Panel);
+    lamp->setFrameShadow(QFrame::Sunken);
+    QLabel* status = label(ids::ConnectionStatus, this, QRect(654, 18, 230, 26), QStringLiteral("Select COM Port"));
+    status->setFont(boldFont(13));
+    QLabel* idLabel = label(ids::IdLabel, this, QRect(890, 18, 150, 26));
+    idLabel->setFont(boldFont(13));
+    connect(button(ids::ComConfig, this, QRect(1050, 18, 120, 26), QStringLiteral("COM Config.")), &QPushButton::clicked,
+            this, [this] { OnOpenDialog(ids::ComConfig); });
+
+    // Control type row.
+    label(0, this, QRect(214, 54, 90, 26), QStringLiteral("Control Type"));
+    auto* types = new QComboBox(this);
+    types->setGeometry(304, 54, 170, 26);
+    registerControl(ids::ControlTypeList, types);
+    connect(button(ids::Select, this, QRect(482, 54, 80, 26), QStringLiteral("Select")), &QPushButton::clicked, this,
+            &CZentorDlg::OnSelect);
+    QLabel* type1 = label(ids::TypeLabel, this, QRect(576, 54, 200, 26));
+    type1->setFont(boldFont(15));
+    QLabel* type2 = label(ids::TypeLabel2, this, QRect(780, 54, 140, 26), QString(), Qt::AlignCenter);
+    type2->setFrameShape(QFrame::Box);
+    type2->setFont(boldFont(12));
+    connect(button(ids::MotorConfig, this, QRect(1000, 54, 170, 26), QStringLiteral("Motor Setting Config.")),
+            &QPushButton::clicked, this, [this] { OnOpenDialog(ids::MotorConfig); });
+
+    // RPM display: five digit images on a clickable static, with its caption above.
+    QLabel* rpmCaption = label(ids::RpmCaption, this, QRect(214, 94, 250, 20), QStringLiteral("RPM. ( Motor Output )"));
+    rpmCaption->setFont(boldFont(12));
+    auto* rpm = new ClickFrame(this);
+    rpm->setGeometry(214, 116, 250, 84);
+    rpm->setFrameShape(QFrame::Panel);
+    rpm->setFrameShadow(QFrame::Sunken);
+    registerControl(ids::RpmDisplay, rpm);
+    connect(rpm, &ClickFrame::clicked, this, &CZentorDlg::OnRpmDisplayClicked);
+    const int digitIds[5] = {ids::DigitTenThousands, ids::DigitThousands, ids::DigitHundreds, ids::DigitTens, ids::DigitUnits};
+    for (int i = 0; i < 5; ++i) {
+        QLabel* d = label(digitIds[i], rpm, QRect(12 + i * 46, 10, 41, 64));
+        d->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+    // Motor settings labels beside the digits.
+    auto* settings = new QFrame(this);
+    settings->setGeometry(474, 94, 170, 106);
+    settings->setFrameShape(QFrame::StyledPanel);
+    const int settingIds[6] = {ids::PoleLabel, ids::LimitLabel, ids::ReducerLabel, ids::AccLabel, ids::DecLabel, ids::MaxRpmLabel};
+    for (int i = 0; i < 6; ++i) label(settingIds[i], settings, QRect(8, 4 + i * 16, 156, 16));
+
+    // Current graph and rotor angle dial.
+    label(0, this, QRect(214, 206, 300, 18), QStringLiteral("Motor Current"))->setFont(boldFont(12));
+    chart_ = new CChartDraw(this);
+    chart_->setGeometry(214, 226, 430, 210);
+    registerControl(ids::CurrentGraph, chart_);
+    label(0, this, QRect(214, 444, 300, 18), QStringLiteral("Rotor Angle"))->setFont(boldFont(12));
+    dial_ = new CDrawStatic(this);
+    dial_->setGeometry(214, 464, 250, 250);
+    registerControl(ids::AngleDial, dial_);
+
+    // Motor controls, grouped.
+    QFrame* p = group(ids::DirectionPanel, ids::DirectionCaption, ids::DirectionLine, QRect(656, 94, 253, 84), QString());
+    connect(button(ids::DirectionCw, p, QRect(10, 36, 70, 34), QStringLiteral("CW")), &QPushButton::clicked, this,
+            [this] { OnDirection(0); });
+    connect(button(ids::DirectionCcw, p, QRect(86, 36, 70, 34), QStringLiteral("CCW")), &QPushButton::clicked, this,
+            [this] { OnDirection(1); });
+    indicator(ids::DirectionIndicator, p, QRect(164, 38, 80, 30), QStringLiteral("___"));
+
+    p = group(ids::BrakePanel, ids::BrakeCaption, ids::BrakeLine, QRect(917, 94, 253, 84), QStringLiteral(" Brake"));
+    connect(button(ids::BrakeOn, p, QRect(10, 36, 70, 34), QStringLiteral("ON")), &QPushButton::clicked, this,
+            [this] { OnBrake(1); });
+    connect(button(ids::BrakeOff, p, QRect(86, 36, 70, 34), QStringLiteral("OFF")), &QPushButton::clicked, this,
+            [this] { OnBrake(0); });
+    indicator(ids::BrakeIndicator, p, QRect(164, 38, 80, 30), QStringLiteral("BRAKE"));
+
+    p = group(ids::RotatePanel, ids::RotateCaption, ids::RotateLine, QRect(656, 186, 253, 84), QStringLiteral(" Rotate"));
+    connect(button(ids::Run, p, QRect(10, 36, 110, 34), QStringLiteral("RUN")), &QPushButton::clicked, this,
+            [this] { OnRunCommand(1); });
+    connect(button(ids::Stop, p, QRect(132, 36, 110, 34), QStringLiteral("STOP")), &QPushButton::clicked, this,
+            [this] { OnRunCommand(0); });
+
+    p = group(ids::ResetPanel, ids::ResetCaption, ids::ResetLine, QRect(917, 186, 253, 84), QStringLiteral(" Reset"));
+    connect(button(ids::ResetHigh, p, QRect(10, 36, 110, 34), QStringLiteral("HIGH")), &QPushButton::clicked, this,
+            [this] { OnRunCommand(1); });
+    connect(button(ids::ResetLow, p, QRect(132, 36, 110, 34), QStringLiteral("LOW")), &QPushButton::clicked, this,
+            [this] { OnRunCommand(0); });
+
+    p = group(ids::ClutchPanel, ids::ClutchCaption, ids::ClutchLine, QRect(656, 278, 253, 84), QStringLiteral(" Clutch"));
+    connect(button(ids::ClutchOn, p, QRect(10, 36, 70, 34), QStringLiteral("ON")), &QPushButton::clicked, this,
+            &CZentorDlg::OnClutch);
+    connect(button(ids::ClutchOff, p, QRect(86, 36, 70, 34), QStringLiteral("OFF")), &QPushButton::clicked, this,
+            &CZentorDlg::OnClutch);
+    indicator(ids::ClutchIndicator, p, QRect(164, 38, 80, 30), QStringLiteral("CLUTCH"));
+
+    p = group(ids::SpeedPanel, ids::SpeedCaption, ids::SpeedLine, QRect(656, 370, 514, 96), QString());
+    auto* speedSlider = new QSlider(Qt::Horizontal, p);
+    speedSlider->setGeometry(10, 40, 220, 30);
+    registerControl(ids::SpeedSlider, speedSlider);
+    connect(speedSlider, &QSlider::sliderReleased, this, &CZentorDlg::OnSpeedSliderReleased);
+    auto* speedEdit = new QLineEdit(p);
+    speedEdit->setGeometry(238, 40, 70, 30);
+    speedEdit->setMaxLength(5);
+    speedEdit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    registerControl(ids::SpeedEdit, speedEdit);
+    connect(speedEdit, &QLineEdit::textChanged, this, &CZentorDlg::OnSpeedEditChanged);
+    connect(button(ids::SpeedSet, p, QRect(314, 38, 60, 34), QStringLiteral("SET")), &QPushButton::clicked, this,
+            &CZentorDlg::OnSpeedSet);
+    indicator(ids::RotateIndicator, p, QRect(384, 40, 120, 30), QStringLiteral("_Speed %_"));
+
+    p = group(ids::PositionPanel, ids::PositionCaption, ids::PositionLine, QRect(656, 474, 514, 136), QString());
+    auto* positionSlider = new QSlider(Qt::Horizontal, p);
+    positionSlider->setGeometry(10, 40, 220, 30);
+    registerControl(ids::PositionSlider, positionSlider);
+    connect(positionSlider, &QSlider::sliderReleased, this, &CZentorDlg::OnPositionSliderReleased);
+    auto* positionEdit = new QLineEdit(p);
+    positionEdit->setGeometry(238, 40, 100, 30);
+    positionEdit->setMaxLength(11);
+    positionEdit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    registerControl(ids::PositionEdit, positionEdit);
+    connect(positionEdit, &QLineEdit::textChanged, this, &CZentorDlg::OnPositionEditChanged);
+    connect(button(ids::PositionSet, p, QRect(344, 38, 60, 34), QStringLiteral("SET")), &QPushButton::clicked, this,
+            &CZentorDlg::OnPositionSet);
+    indicator(ids::StepIndicator, p, QRect(412, 40, 94, 30), QStringLiteral("_Step N_"));
+    connect(button(ids::ZeroPositionSet, p, QRect(10, 86, 160, 34), QStringLiteral("Zero Position Set")),
+            &QPushButton::clicked, this, &CZentorDlg::OnZeroPosition);
+
+    // Launchers along the bottom.
+    connect(button(ids::SequenceTest, this, QRect(656, 640, 130, 34), QStringLiteral("SEQUENCE TEST")),
+            &QPushButton::clicked, this, [this] { OnOpenDialog(ids::SequenceTest); });
+    connect(button(ids::Info, this, QRect(794, 640, 70, 34), QStringLiteral("Info.")), &QPushButton::clicked, this,
+            &CZentorDlg::OnInfo);
+    connect(button(ids::Web, this, QRect(872, 640, 70, 34), QStringLiteral("Web")), &QPushButton::clicked, this,
+            [this] { if (env_.openUrl) env_.openUrl(QUrl(QString::fromLatin1(project::kWebUrl))); });
+    connect(button(ids::Email, this, QRect(950, 640, 70, 34), QStringLiteral("E-mail")), &QPushButton::clicked, this,
+            [this] {
+                if (env_.openUrl) env_.openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(project::kSupportMail)));
+            });
+    connect(button(ids::Exit, this, QRect(1070, 640, 100, 34), QStringLiteral("EXIT")), &QPushButton::clicked, this,
+            &QDialog::reject);
+
+    // Tool tips.
+    control(ids::Web)->setToolTip(QString::fromLatin1(project::kWebHost));
+    control(ids::Email)->setToolTip(QString::fromLatin1(project::kSupportMail));
+    control(ids::Info)->setToolTip(QStringLiteral("Device Information"));
+    control(ids::MotorConfig)->setToolTip(QStringLiteral("Motor Settings Change"));
+    control(ids::RpmDisplay)->setToolTip(QStringLiteral("Toggle View RPM Mode"));
+    control(ids::AngleDial)->setToolTip(QStringLiteral("View Current Angle Position & Setting Position"));
+
+    // The embedded windows exist as objects for the whole run; their own contents come later.
+    auto shell = [this](int id, const QString& title) {
+        auto* d = new QDialog(this);
+        d->setWindowTitle(title);
+        d->resize(480, 360);
+        dialogs_.insert(id, d);
+    };
+    shell(ids::ComConfig, QStringLiteral("Communication Setting Configuration"));
+    shell(ids::MotorConfig, QStringLiteral("Motor Setting Configuration"));
+    shell(ids::SequenceTest, QStringLiteral("Sequence Test"));
+}
+
+void CZentorDlg::InitWindow()
+{
+    slaveAddress = 100;
+    pending.kind = StatusRead;
+    busyGuard = 0;
+    blinkPhase = 0;
+    ctrlHeld = 0;
+    portOpen = 0;
+    running = 0;
+    pollPhase = 0;
+    sequenceRunning = 0;
+    regs.settingsChanged = false;
+    regs.image.clear();
+    pending.address = 0;
+    pending.count = 0;
+    pending.value = 0;
+    std::fill(std::begin(pending.block), std::end(pending.block), 0);
+    std::fill(std::begin(statusFrame), std::end(statusFrame), 0);
+    std::fill(std::begin(commandFrame), std::end(commandFrame), 0);
+    regs.values.clear();
+    link.reset();
+    awaiting = 0;
+    configuredBaud = 115200;
+    RefreshComPortList();
+    failureCount = 0;
+    removalInProgress = 0;
+    control(ids::LinkLamp)->raise();
+    control(ids::LinkLamp)->show();
+    RefreshConnectionControls();
+    RefreshDigits();
+    display.alarmFlash = false;
+    display.outputView = false;
+
+    series_ = chart_->AddSeries(QStringLiteral("Limit"), QStringLiteral("(A)"), 0, 1100, 1000, 2, QColor(249, 168, 37));
+    series_->limit = 800;
+    series_->maximum = 1200;
+    chart_->Restart(series_);
+
+    dial_->Redraw();
+    dial_->SetDegreesMode(false);
+    dial_->SetActualShown(true);
+    dial_->SetValues(0, 0, 0);
+
+    controlType = NoControl;
+    modelList = QStringList(100, QString());
+    auto* types = controlAs<QComboBox>(ids::ControlTypeList);
+    types->clear();
+    types->insertItem(0, QStringLiteral(" ------ "));
+    types->insertItem(1, QStringLiteral(" Speed Control"));
+    types->insertItem(2, QStringLiteral(" Position Control"));
+    types->setCurrentIndex(0);
+    controlAs<QSlider>(ids::SpeedSlider)->setRange(0, 100);
+    controlAs<QSlider>(ids::PositionSlider)->setRange(0, 360);
+    ResetPanel(NoControl);
+    LoadConfiguration();
+    control(ids::Select)->setFocus();
+}
+
+bool CZentorDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
+        return QDialog::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this) return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Control) {
+        if (type == QEvent::KeyPress) ctrlHeld = 1;
+        if (type == QEvent::KeyRelease) ctrlHeld = 0;
+        return type != QEvent::ShortcutOverride;
+    }
+    // Enter and Escape never close the window, nor press a button.
+    if (type == QEvent::KeyPress && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)) return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void CZentorDlg::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), panel::kWindowBackground);
+}
+
+void CZentorDlg::reject()
+{
+    QDialog::reject();
+}
+
+void CZentorDlg::OnOpenDialog(int id)
+{
+    QWidget* d = dialogs_.value(id);
+    if (auto* dialog = qobject_cast<QDialog*>(d)) dialog->exec();
+    if (id == ids::SequenceTest) sequenceRunning = 0;
+}
+
+void CZentorDlg::OnInfo()
+{
+    if (infoPopup_) {
+        delete infoPopup_.data();
+    } else if (!ctrlHeld) {
+        auto* popup = new QFrame(this);
+        popup->setObjectName(QStringLiteral("132"));
+        popup->setFrameShape(QFrame::Box);
+        popup->setAutoFillBackground(true);
+        popup->resize(170, 420);
+        auto* heading = new QLabel(QStringLiteral("Selectable Model List"), popup);
+        heading->setGeometry(4, 4, 162, 20);
+        heading->setAlignment(Qt::AlignCenter);
+        heading->setAutoFillBackground(true);
+        QPalette pal = heading->palette();
+        pal.setColor(QPalette::Window, QColor(0, 171, 241));
+        pal.setColor(QPalette::WindowText, Qt::white);
+        heading->setPalette(pal);
+        popup->move(18, 170);
+        popup->stackUnder(control(ids::LeftPicture));
+        popup->raise();
+        popup->show();
+        infoPopup_ = popup;
+    } else {
+        return;
+    }
+    control(ids::Info)->setFocus();
+}
+
+}  // namespace zentor

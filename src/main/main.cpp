@@ -1,0 +1,96 @@
+// zentor: the motor driver console. With --simulator the port list also offers two simulated
+// drivers, one of each control type.
+
+#include "ControlIds.h"
+#include "InstanceLock.h"
+#include "QtClock.h"
+#include "SimPort.h"
+#include "SimulatorControls.h"
+#include "SystemPorts.h"
+#include "ZentorDlg.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QStyleFactory>
+#include <QTimer>
+#include <cstdio>
+
+using namespace zentor;
+
+namespace {
+
+// Message texts on standard output instead of boxes, for test rigs that run the console
+// without anyone to press OK.
+class PrintingNotifier final : public Notifier {
+public:
+    void message(QWidget*, const QString& text) override
+    {
+        std::printf("%s\n", text.toLocal8Bit().constData());
+        std::fflush(stdout);
+    }
+};
+
+const char* kUsage =
+    "usage: zentor [--simulator] [--print-messages] [--quit-after MS]\n"
+    "  --simulator       list two simulated drivers (SIM-SPEED, SIM-POSITION) among the ports;\n"
+    "                    F8 or the window's context menu pulls one out or plugs it back in\n"
+    "  --print-messages  print message texts on standard output instead of showing boxes\n"
+    "  --quit-after MS   end the console after MS milliseconds (for test rigs)\n";
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    bool simulator = false;
+    bool printMessages = false;
+    int quitAfter = 0;
+    const QStringList args = QApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--simulator")) {
+            simulator = true;
+        } else if (a == QLatin1String("--print-messages")) {
+            printMessages = true;
+        } else if (a == QLatin1String("--quit-after") && i + 1 < args.size()) {
+            quitAfter = args[++i].toInt();
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else {
+            std::fprintf(stderr, "zentor: unknown option %s\n%s", a.toLocal8Bit().constData(), kUsage);
+            return 2;
+        }
+    }
+
+    QtNotifier boxes;
+    PrintingNotifier printer;
+    Notifier& notifier = printMessages ? static_cast<Notifier&>(printer) : boxes;
+
+    InstanceLock instance;
+    if (!instance.acquire()) {
+        notifier.message(nullptr, QStringLiteral("Program is already running"));
+        return 1;
+    }
+
+    QtClock clock;
+    SystemPortProvider system;
+    sim::SimPortProvider simulated(clock);
+    CombinedPortProvider ports;
+    const QStringList simNames = {sim::SimPortProvider::speedPortName(), sim::SimPortProvider::positionPortName()};
+    if (simulator) {
+        simulated.addPort(simNames[0], SpeedControl);
+        simulated.addPort(simNames[1], PositionControl);
+        ports.add(&simulated);
+    }
+    ports.add(&system);
+
+    ConsoleEnv env{clock, notifier, ports, [](const QUrl& url) { QDesktopServices::openUrl(url); }};
+    CZentorDlg window(env);
+    if (simulator) new SimulatorControls(window, simulated, simNames);
+    if (quitAfter > 0) QTimer::singleShot(quitAfter, &window, &QDialog::reject);
+    window.exec();
+    return 0;
+}

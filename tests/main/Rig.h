@@ -1,0 +1,174 @@
+#pragma once
+// A main window in virtual time, with the simulated drivers as its ports and a probe on the
+// open port that records every request and can answer from a script instead of a driver.
+
+#include "ControlIds.h"
+#include "ModbusFrames.h"
+#include "Crc16Modbus.h"
+#include "Notifier.h"
+#include "SimPort.h"
+#include "VirtualClock.h"
+#include "ZentorDlg.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace zentor::testing {
+
+struct Sent {
+    int64_t at;
+    QByteArray frame;
+    int function() const { return frame.size() > 1 ? uint8_t(frame[1]) : -1; }
+};
+
+// Bursts of an answer: (milliseconds after the request, bytes).
+using Script = std::function<std::vector<std::pair<int, QByteArray>>(const QByteArray& request)>;
+
+class ProbeDevice final : public SerialDevice {
+public:
+    ProbeDevice(Clock& clock, std::unique_ptr<SerialDevice> inner, Script script, std::vector<Sent>& log, bool& closed)
+        : clock_(clock), inner_(std::move(inner)), script_(std::move(script)), log_(log), closed_(closed)
+    {
+        if (inner_) {
+            inner_->onReceived = [this](const QByteArray& b) { if (onReceived) onReceived(b); };
+            inner_->onFailed = [this] { if (onFailed) onFailed(); };
+        }
+    }
+    bool open(int baud) override
+    {
+        closed_ = false;
+        return inner_ ? inner_->open(baud) : bool(script_);
+    }
+    int64_t write(const uint8_t* data, int64_t count, int timeoutMs) override
+    {
+        const QByteArray frame(reinterpret_cast<const char*>(data), int(count));
+        log_.push_back({clock_.nowMs(), frame});
+        if (inner_) return inner_->write(data, count, timeoutMs);
+        for (auto& [delay, bytes] : script_(frame)) {
+            QByteArray b = bytes;
+            clock_.callAfter(delay, &context_, [this, b] { if (onReceived) onReceived(b); });
+        }
+        return count;
+    }
+    void purge() override
+    {
+        if (inner_) inner_->purge();
+    }
+    void close() override
+    {
+        closed_ = true;
+        if (inner_) inner_->close();
+    }
+
+private:
+    Clock& clock_;
+    std::unique_ptr<SerialDevice> inner_;
+    Script script_;
+    std::vector<Sent>& log_;
+    bool& closed_;
+    QObject context_;
+};
+
+class ProbePorts final : public PortProvider {
+public:
+    ProbePorts(Clock& clock, sim::SimPortProvider& sim) : clock_(clock), sim_(sim) {}
+    QStringList ports() const override { return hidden_ ? QStringList() : sim_.ports() + scripted_; }
+    std::unique_ptr<SerialDevice> create(const QString& name) override
+    {
+        if (scripted_.contains(name)) return std::make_unique<ProbeDevice>(clock_, nullptr, script, sent, closed);
+        auto inner = sim_.create(name);
+        if (!inner) return nullptr;
+        return std::make_unique<ProbeDevice>(clock_, std::move(inner), Script(), sent, closed);
+    }
+    void addScripted(const QString& name) { scripted_ << name; }
+
+    Script script;
+    std::vector<Sent> sent;
+    bool closed = false;
+    bool hidden_ = false;
+
+private:
+    Clock& clock_;
+    sim::SimPortProvider& sim_;
+    QStringList scripted_;
+};
+
+inline QByteArray withCrc(QByteArray frame)
+{
+    const uint16_t crc = Crc16Modbus(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size()));
+    frame.append(char(crc & 0xFF));
+    frame.append(char(crc >> 8));
+    return frame;
+}
+
+struct Rig {
+    explicit Rig(sim::SimTiming timing = {}) : sim(clock, timing), ports(clock, sim)
+    {
+        sim.addPort(QStringLiteral("SIM-SPEED"), SpeedControl);
+        sim.addPort(QStringLiteral("SIM-POSITION"), PositionControl);
+        ports.addScripted(QStringLiteral("SCRIPTED"));
+        w = std::make_unique<CZentorDlg>(ConsoleEnv{clock, notes, ports, [this](const QUrl& u) { urls << u; }});
+    }
+
+    template <class W>
+    W* get(int id) { return w->controlAs<W>(id); }
+    QString text(int id)
+    {
+        QWidget* c = w->control(id);
+        if (auto* l = qobject_cast<QLabel*>(c)) return l->text();
+        if (auto* b = qobject_cast<QPushButton*>(c)) return b->text();
+        if (auto* e = qobject_cast<QLineEdit*>(c)) return e->text();
+        return {};
+    }
+    void press(int id) { get<QPushButton>(id)->click(); }
+    void after(int64_t ms) { clock.advance(ms); }
+    void choosePort(const QString& name)
+    {
+        auto* list = get<QComboBox>(ids::ComPortList);
+        list->setCurrentIndex(list->findText(name));
+    }
+    void selectType(int type)
+    {
+        get<QComboBox>(ids::ControlTypeList)->setCurrentIndex(type);
+        press(ids::Select);
+        after(500);
+    }
+    void open(const QString& name)
+    {
+        choosePort(name);
+        press(ids::OpenClose);
+        after(500);
+    }
+    // Selects the type, opens the port and starts; the time is then the moment of Start.
+    void start(const QString& name, int type)
+    {
+        selectType(type);
+        open(name);
+        ports.sent.clear();
+        press(ids::StartStop);
+    }
+    std::vector<Sent> sentWith(int function) const
+    {
+        std::vector<Sent> out;
+        for (const Sent& s : ports.sent)
+            if (s.function() == function) out.push_back(s);
+        return out;
+    }
+    sim::SimDriver& driver(const QString& name) { return *sim.driver(name); }
+
+    VirtualClock clock;
+    RecordingNotifier notes;
+    sim::SimPortProvider sim;
+    ProbePorts ports;
+    QList<QUrl> urls;
+    std::unique_ptr<CZentorDlg> w;
+};
+
+}  // namespace zentor::testing

@@ -1,0 +1,191 @@
+// The connection workflow through the real window: open, close, start, stop, and adapters
+// that come and go.
+
+#include "Rig.h"
+
+using namespace zentor;
+using namespace zentor::testing;
+
+namespace {
+const QString kSpeed = QStringLiteral("SIM-SPEED");
+const QString kPosition = QStringLiteral("SIM-POSITION");
+}  // namespace
+
+class TestConnection : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsOfEachState_data()
+    {
+        QTest::addColumn<int>("state");  // 0 closed, 1 ready, 2 controlling
+        QTest::addColumn<QString>("openCaption");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("startCaption");
+        QTest::addColumn<bool>("portsEnabled");
+        QTest::addColumn<bool>("typeEnabled");
+        QTest::newRow("closed") << 0 << "Open" << "Select COM Port and Open" << "Start" << true << true;
+        QTest::newRow("ready") << 1 << "Close" << "Ready" << "Start" << false << true;
+        QTest::newRow("controlling") << 2 << "Close" << "Device Control" << "Stop" << false << false;
+        QTest::newRow("stopped again") << 3 << "Close" << "Ready" << "Start" << false << true;
+    }
+    void controlsOfEachState()
+    {
+        QFETCH(int, state);
+        Rig r;
+        r.selectType(SpeedControl);
+        if (state >= 1) r.open(kSpeed);
+        if (state >= 2) {
+            r.press(ids::StartStop);
+            r.after(600);
+        }
+        if (state == 3) {
+            r.press(ids::StartStop);
+            r.after(600);
+        }
+        QTEST(r.text(ids::OpenClose), "openCaption");
+        QTEST(r.text(ids::ConnectionStatus), "status");
+        QTEST(r.text(ids::StartStop), "startCaption");
+        QTEST(r.w->control(ids::ComPortList)->isEnabled(), "portsEnabled");
+        QTEST(r.w->control(ids::ControlTypeList)->isEnabled(), "typeEnabled");
+        QTEST(r.w->control(ids::Select)->isEnabled(), "typeEnabled");
+        QCOMPARE(r.text(ids::IdLabel), QStringLiteral("ID : 100 (0x64)"));
+        QVERIFY(r.notes.texts.isEmpty());
+    }
+
+    void openTwiceWithin500msActsOnce()
+    {
+        Rig r;
+        r.choosePort(kSpeed);
+        r.press(ids::OpenClose);
+        r.after(100);
+        r.press(ids::OpenClose);
+        r.after(100);
+        QCOMPARE(r.w->portOpen, uint8_t(1));
+        QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Close"));
+        r.after(400);
+        r.press(ids::OpenClose);
+        r.after(10);
+        QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Open"));
+    }
+
+    void startChecksComeInOrder()
+    {
+        Rig r;
+        r.press(ids::StartStop);  // closed and no control type: the port is named first
+        r.after(500);
+        r.open(kSpeed);
+        r.press(ids::StartStop);
+        r.after(500);
+        QCOMPARE(r.notes.texts, (QStringList{QStringLiteral("Open COM Port"), QStringLiteral("Select Control Type")}));
+        QCOMPARE(r.w->running, uint8_t(0));
+        QVERIFY(r.ports.sent.empty());
+    }
+
+    void noPortAtAll()
+    {
+        Rig r;
+        r.ports.hidden_ = true;
+        r.w->RefreshComPortList();
+        r.press(ids::OpenClose);
+        QCOMPARE(r.notes.last(), QStringLiteral("There is No Usable ComPort.\nPlease Check ComPort Device."));
+        QCOMPARE(r.w->portOpen, uint8_t(0));
+    }
+
+    void portThatWillNotOpen()
+    {
+        Rig r;
+        r.choosePort(QStringLiteral("SCRIPTED"));  // no script: its open fails
+        r.press(ids::OpenClose);
+        QCOMPARE(r.notes.texts, QStringList{QStringLiteral("Check Device or Connected Line")});
+        QVERIFY(!r.w->link);
+        QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Open"));
+    }
+
+    void closeWhileControllingStopsTimersAtOnceAndChangesCaptionsWhenClosed()
+    {
+        Rig r;
+        r.start(kSpeed, SpeedControl);
+        r.after(1000);
+        QVERIFY(r.w->regs.values.at(31) != 0);  // MaxRpm came in
+        r.press(ids::OpenClose);
+        for (int t : {CZentorDlg::BlinkTimer, CZentorDlg::TransmitTimer, CZentorDlg::ReceiveTimer, CZentorDlg::PollTimer})
+            QVERIFY(!r.w->scheduler().isRunning(t));
+        QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Close"));
+        QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Device Control"));
+        r.clock.runDue();
+        QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Open"));
+        QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Select COM Port and Open"));
+        QVERIFY(!r.w->link);
+        QVERIFY(r.ports.closed);
+        QCOMPARE(r.w->regs.values.at(31), uint16_t(0));
+        QVERIFY(r.notes.texts.isEmpty());
+    }
+
+    void pluggingASecondPortKeepsTheOpenOneSelected()
+    {
+        Rig r;
+        r.sim.pull(kSpeed);
+        r.w->portWatcher().check();
+        r.start(kPosition, PositionControl);
+        r.after(600);
+        r.sim.plugIn(kSpeed);
+        r.after(1000);  // the port list is compared at its interval
+        auto* list = r.get<QComboBox>(ids::ComPortList);
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->currentText(), kPosition);
+        QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Device Control"));
+        QVERIFY(r.notes.texts.isEmpty());
+    }
+
+    void pullingAnotherPortOnlyRebuildsTheList()
+    {
+        Rig r;
+        r.start(kPosition, PositionControl);
+        r.after(600);
+        r.sim.pull(kSpeed);
+        r.after(1000);
+        QCOMPARE(r.get<QComboBox>(ids::ComPortList)->findText(kSpeed), -1);
+        QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Device Control"));
+        QVERIFY(r.notes.texts.isEmpty());
+    }
+
+    void pullingTheOpenPortWhileControlling()
+    {
+        Rig r;
+        r.start(kSpeed, SpeedControl);
+        r.after(900);
+        QVERIFY(r.w->regs.values.at(31) != 0);
+        r.sim.pull(kSpeed);
+        r.after(10);
+        QCOMPARE(r.notes.texts, QStringList{QStringLiteral("ComPort Disconnected!")});
+        QVERIFY(!r.w->link);
+        QCOMPARE(r.w->portOpen, uint8_t(0));
+        QCOMPARE(r.w->running, uint8_t(0));
+        QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Open"));
+        QCOMPARE(r.text(ids::StartStop), QStringLiteral("Start"));
+        for (int reg = 0; reg < RegisterValues::kCount; ++reg) QCOMPARE(r.w->regs.values.at(reg), uint16_t(0));
+        QCOMPARE(r.get<QComboBox>(ids::ComPortList)->findText(kSpeed), -1);
+        r.after(2000);  // the list's own look later finds nothing more to report
+        QCOMPARE(r.notes.texts.size(), 1);
+    }
+
+    void stopKeepsThePortAndTheWaitingCommand()
+    {
+        Rig r;
+        r.start(kSpeed, SpeedControl);
+        r.after(600);
+        r.w->pending.address = 3;
+        r.w->pending.value = 1;
+        r.w->pending.kind = WriteSingle;
+        r.press(ids::StartStop);
+        QCOMPARE(r.w->running, uint8_t(0));
+        QCOMPARE(r.w->pending.kind, int32_t(WriteSingle));
+        QVERIFY(r.w->link);
+        QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Ready"));
+        const size_t sent = r.ports.sent.size();
+        r.after(2000);
+        QCOMPARE(r.ports.sent.size(), sent);
+    }
+};
+
+QTEST_MAIN(TestConnection)
+#include "test_connection.moc"

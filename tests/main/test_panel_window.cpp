@@ -1,0 +1,283 @@
+// The control panel and the status display through the real widgets, against the simulated
+// drivers in virtual time.
+
+#include "ChartDraw.h"
+#include "DrawStatic.h"
+#include "PanelColours.h"
+#include "Rig.h"
+
+using namespace zentor;
+using namespace zentor::testing;
+
+namespace {
+const QString kSpeed = QStringLiteral("SIM-SPEED");
+const QString kPosition = QStringLiteral("SIM-POSITION");
+
+// Started, with the driver's settings read, the busy guard released and the window active
+// so that the edits can hold the focus.
+void startActive(Rig& r, const QString& port, int type)
+{
+    r.w->show();
+    r.w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(r.w.get()));
+    r.start(port, type);
+    r.after(600);
+}
+
+void typeInto(Rig& r, int id, const QString& text)
+{
+    auto* edit = r.get<QLineEdit>(id);
+    edit->setFocus();
+    QVERIFY(edit->hasFocus());
+    edit->setText(text);
+}
+
+QByteArray lastWrite(Rig& r)
+{
+    for (auto it = r.ports.sent.rbegin(); it != r.ports.sent.rend(); ++it)
+        if (it->function() != 0x03) return it->frame.left(it->frame.size() - 2);
+    return {};
+}
+}  // namespace
+
+class TestPanelWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void speedEdit_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<int>("slider");
+        QTest::newRow("two decimals") << "12.34" << "" << 0;
+        QTest::newRow("one decimal") << "12.3" << "12.3" << 12;
+        QTest::newRow("trailing point") << "12." << "12." << 12;
+        QTest::newRow("leading point") << ".5" << ".5" << 0;
+        QTest::newRow("above 100") << "100.1" << "" << 0;
+        QTest::newRow("two points") << "1.2.3" << "" << 0;
+        QTest::newRow("point point") << "1.." << "1.." << 1;
+        QTest::newRow("letter") << "5a" << "" << 0;
+        QTest::newRow("hundred") << "100" << "100" << 100;
+    }
+    void speedEdit()
+    {
+        QFETCH(QString, typed);
+        Rig r;
+        startActive(r, kSpeed, SpeedControl);
+        r.get<QSlider>(ids::SpeedSlider)->setValue(0);
+        typeInto(r, ids::SpeedEdit, typed);
+        QTEST(r.text(ids::SpeedEdit), "kept");
+        QTEST(r.get<QSlider>(ids::SpeedSlider)->value(), "slider");
+    }
+
+    void positionEdit_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("captionEnd");
+        QTest::addColumn<int>("slider");
+        QTest::newRow("negative") << "-150" << "-150" << "( 120/R ) < -30/-1R > [ 0 ]" << 30;
+        QTest::newRow("minus behind") << "5-" << "" << "" << 0;
+        QTest::newRow("two minus") << "--5" << "" << "" << 0;
+        QTest::newRow("lone minus") << "-" << "-" << "( 120/R ) < 0/0R > [ 0 ]" << 0;
+        QTest::newRow("saturates to the lowest") << "-2147483649" << "" << "" << 0;
+    }
+    void positionEdit()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, captionEnd);
+        Rig r;
+        // 10.00 : 1 reducer and 4 poles: 120 steps per output revolution.
+        r.driver(kPosition).setReg(15, 1000);
+        r.driver(kPosition).setReg(13, 4);
+        startActive(r, kPosition, PositionControl);
+        r.get<QSlider>(ids::PositionSlider)->setValue(0);
+        typeInto(r, ids::PositionEdit, typed);
+        QTEST(r.text(ids::PositionEdit), "kept");
+        if (!captionEnd.isEmpty()) QVERIFY2(r.text(ids::PositionCaption).endsWith(captionEnd), qPrintable(r.text(ids::PositionCaption)));
+        QTEST(r.get<QSlider>(ids::PositionSlider)->value(), "slider");
+    }
+
+    void positionSliderRelease_data()
+    {
+        QTest::addColumn<int>("slider");
+        QTest::addColumn<QString>("edit");
+        QTest::newRow("fraction replaced") << 50 << "-290";
+        QTest::newRow("fraction kept") << 100 << "-340";
+    }
+    void positionSliderRelease()
+    {
+        QFETCH(int, slider);
+        Rig r;
+        r.driver(kPosition).setReg(15, 1000);
+        r.driver(kPosition).setReg(13, 4);
+        startActive(r, kPosition, PositionControl);
+        typeInto(r, ids::PositionEdit, QStringLiteral("-340"));
+        auto* s = r.get<QSlider>(ids::PositionSlider);
+        s->setValue(slider);
+        emit s->sliderReleased();
+        QTEST(r.text(ids::PositionEdit), "edit");
+    }
+
+    void slidersWhileNotStartedGoBackToZero()
+    {
+        Rig r;
+        r.selectType(SpeedControl);
+        auto* s = r.get<QSlider>(ids::SpeedSlider);
+        s->setValue(40);
+        emit s->sliderReleased();
+        QCOMPARE(s->value(), 0);
+    }
+
+    void setScaling_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("edit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::newRow("speed 100% of 3000") << int(SpeedControl) << int(ids::SpeedSet) << int(ids::SpeedEdit) << "100"
+                                           << QByteArray::fromHex("640600010BB8");
+        QTest::newRow("speed 50.0 in position control") << int(PositionControl) << int(ids::SpeedSet) << int(ids::SpeedEdit)
+                                                        << "50.0" << QByteArray::fromHex("6406002005DC");
+        QTest::newRow("position -2") << int(PositionControl) << int(ids::PositionSet) << int(ids::PositionEdit) << "-2"
+                                     << QByteArray::fromHex("641000210002 04FFFFFFFE".replace(" ", ""));
+    }
+    void setScaling()
+    {
+        QFETCH(int, type);
+        QFETCH(int, button);
+        QFETCH(int, edit);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, frame);
+        Rig r;
+        const QString port = type == SpeedControl ? kSpeed : kPosition;
+        r.driver(port).setReg(type == SpeedControl ? 31 : 14, 3000);  // MaxRpm
+        startActive(r, port, type);
+        typeInto(r, edit, typed);
+        r.press(button);
+        r.after(300);
+        QCOMPARE(lastWrite(r).toHex(' '), frame.toHex(' '));
+    }
+
+    void directionInEachControlType_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::newRow("speed: DirectionCommand") << int(SpeedControl) << QByteArray::fromHex("640600020000");
+        QTest::newRow("position: MountDirection") << int(PositionControl) << QByteArray::fromHex("6406000C0000");
+    }
+    void directionInEachControlType()
+    {
+        QFETCH(int, type);
+        Rig r;
+        startActive(r, type == SpeedControl ? kSpeed : kPosition, type);
+        r.press(ids::DirectionCw);
+        r.after(300);
+        QTEST(lastWrite(r), "frame");
+    }
+
+    void commandWithoutCommunication()
+    {
+        Rig r;
+        r.selectType(SpeedControl);
+        r.press(ids::Run);
+        QCOMPARE(r.notes.texts, QStringList{QStringLiteral("COMMUNICATION \n 1. COM Port 'Open' \n 2. 'Start'")});
+        QCOMPARE(r.w->pending.kind, int32_t(StatusRead));
+        r.press(ids::Run);  // within 500 ms: ignored
+        QCOMPARE(r.notes.texts.size(), 1);
+    }
+
+    void selectSwitchesTheGroups()
+    {
+        Rig r;
+        r.selectType(PositionControl);
+        QCOMPARE(r.text(ids::DirectionCaption), QStringLiteral(" Mounting Direction"));
+        QCOMPARE(r.text(ids::DirectionCw), QStringLiteral("LEFT"));
+        QCOMPARE(r.text(ids::DirectionCcw), QStringLiteral("RIGHT"));
+        QVERIFY(r.w->control(ids::ResetHigh)->isEnabled());
+        QVERIFY(r.w->control(ids::PositionSet)->isEnabled());
+        QVERIFY(!r.w->control(ids::Run)->isEnabled());
+        QVERIFY(!r.w->control(ids::ClutchOn)->isEnabled());
+        QCOMPARE(r.get<QComboBox>(ids::ControlTypeList)->currentText(), QStringLiteral(" ------ "));
+        QCOMPARE(r.text(ids::TypeLabel), QStringLiteral("Position Ctrl"));
+        r.selectType(SpeedControl);
+        QCOMPARE(r.text(ids::DirectionCaption), QStringLiteral(" Direction"));
+        QVERIFY(r.w->control(ids::Run)->isEnabled());
+        QVERIFY(!r.w->control(ids::ResetHigh)->isEnabled());
+        QVERIFY(!r.w->control(ids::PositionSet)->isEnabled());
+        QCOMPARE(r.w->regs.layout.statusQuantity(), 34);
+    }
+
+    void selectWhileStarted()
+    {
+        Rig r;
+        r.start(kSpeed, SpeedControl);
+        r.after(600);
+        QVERIFY(!r.w->control(ids::Select)->isEnabled());
+        r.w->control(ids::Select)->setEnabled(true);
+        r.press(ids::Select);
+        QCOMPARE(r.notes.texts, QStringList{QStringLiteral("Stop Contorl Motor")});
+        QCOMPARE(r.w->controlType, int32_t(SpeedControl));
+    }
+
+    void runShowsTheDriversStateAfterTheNextRead()
+    {
+        Rig r;
+        startActive(r, kSpeed, SpeedControl);
+        QCOMPARE(r.text(ids::Run), QStringLiteral("RUN"));
+        QCOMPARE(r.text(ids::Stop), QStringLiteral("< STOP >"));
+        r.press(ids::Run);
+        r.after(300);  // written at the command phase and confirmed
+        QVERIFY(panel::ButtonActive(ids::Run, r.w->regs, SpeedControl, true, true));
+        QCOMPARE(r.w->control(ids::Run)->palette().color(QPalette::Button), panel::kActiveButton);
+        r.after(300);  // the next status read brings the driver's run state
+        QCOMPARE(r.text(ids::Run), QStringLiteral("< RUN >"));
+        QCOMPARE(r.text(ids::Stop), QStringLiteral("STOP"));
+    }
+
+    void brakeOnShownRedAndInBrackets()
+    {
+        Rig r;
+        startActive(r, kPosition, PositionControl);
+        r.press(ids::BrakeOn);
+        r.after(600);
+        QCOMPARE(r.text(ids::BrakeOn), QStringLiteral("< ON >"));
+        QCOMPARE(r.text(ids::BrakeOff), QStringLiteral("OFF"));
+        QCOMPARE(r.w->control(ids::BrakeOn)->palette().color(QPalette::Button), panel::kActiveButton);
+        QVERIFY(r.w->control(ids::BrakeOff)->palette().color(QPalette::Button) != panel::kActiveButton);
+        QCOMPARE(r.text(ids::RotateIndicator), QStringLiteral("_ Stop _"));
+    }
+
+    void driverAlarmBlinksTheDigits()
+    {
+        Rig r;
+        startActive(r, kSpeed, SpeedControl);
+        r.driver(kSpeed).setReg(27, 3);  // AlarmState of the speed layout
+        QStringList seen;
+        for (int i = 0; i < 4; ++i) {
+            r.after(300);
+            seen << QString::number(r.w->control(ids::DigitTenThousands)->property("imageId").toInt());
+        }
+        const QString fault = QString::number(ids::art::FaultF);
+        const QString dash = QString::number(ids::art::Dash);
+        QVERIFY2(seen == (QStringList{fault, dash, fault, dash}) || seen == (QStringList{dash, fault, dash, fault}),
+                 qPrintable(seen.join(',')));
+    }
+
+    void motorRunsUpAndTheDigitsClimb()
+    {
+        Rig r;
+        startActive(r, kSpeed, SpeedControl);
+        typeInto(r, ids::SpeedEdit, QStringLiteral("50.0"));
+        r.press(ids::SpeedSet);
+        r.after(600);
+        r.press(ids::Run);
+        r.after(3000);
+        QVERIFY(r.w->regs.value(MotorRpm) > 0);
+        QCOMPARE(r.w->control(ids::DigitUnits)->property("imageId").toInt() != ids::art::Blank, true);
+        QVERIFY(r.text(ids::RotateIndicator).endsWith('%'));
+    }
+};
+
+QTEST_MAIN(TestPanelWindow)
+#include "test_panel_window.moc"

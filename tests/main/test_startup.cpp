@@ -1,0 +1,111 @@
+// The main window's start-up state, keyboard filter, launchers and shutdown.
+
+#include "ChartDraw.h"
+#include "ProjectInfo.h"
+#include "Rig.h"
+
+#include <QKeyEvent>
+
+using namespace zentor;
+using namespace zentor::testing;
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void initialState()
+    {
+        Rig r;
+        QCOMPARE(r.w->windowTitle(), QStringLiteral("Zentor"));
+        QCOMPARE(r.w->slaveAddress, 100);
+        QCOMPARE(r.w->configuredBaud, 115200);
+        QCOMPARE(r.text(ids::IdLabel), QStringLiteral("ID : 100 (0x64)"));
+        QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Select COM Port and Open"));
+        auto* types = r.get<QComboBox>(ids::ControlTypeList);
+        QCOMPARE(types->count(), 3);
+        QCOMPARE(types->itemText(0), QStringLiteral(" ------ "));
+        QCOMPARE(types->itemText(1), QStringLiteral(" Speed Control"));
+        QCOMPARE(types->itemText(2), QStringLiteral(" Position Control"));
+        QCOMPARE(types->currentIndex(), 0);
+        QCOMPARE(r.get<QSlider>(ids::SpeedSlider)->maximum(), 100);
+        QCOMPARE(r.get<QSlider>(ids::PositionSlider)->maximum(), 360);
+        QCOMPARE(r.w->control(ids::LinkLamp)->size(), QSize(8, 26));
+        QCOMPARE(r.get<QComboBox>(ids::ComPortList)->currentText(), QStringLiteral("SIM-SPEED"));
+        QCOMPARE(r.w->control(ids::RpmDisplay)->toolTip(), QStringLiteral("Toggle View RPM Mode"));
+        QCOMPARE(r.w->control(ids::Web)->toolTip(), QString::fromLatin1(project::kWebHost));
+        QVERIFY(r.notes.texts.isEmpty());
+    }
+
+    void enterAndEscapeNeverCloseTheWindow()
+    {
+        Rig r;
+        r.w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(r.w.get()));
+        r.w->control(ids::OpenClose)->setFocus();
+        for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            QTest::keyClick(r.w->control(ids::OpenClose), Qt::Key(key));
+            QVERIFY(r.w->isVisible());
+        }
+        QCOMPARE(r.w->portOpen, uint8_t(0));  // Enter pressed no button either
+        r.press(ids::Exit);
+        QVERIFY(!r.w->isVisible());
+        QCOMPARE(r.w->result(), int(QDialog::Rejected));
+    }
+
+    void ctrlIsTracked()
+    {
+        Rig r;
+        r.w->show();
+        QTest::keyPress(r.w.get(), Qt::Key_Control);
+        QCOMPARE(r.w->ctrlHeld, uint8_t(1));
+        QTest::keyRelease(r.w.get(), Qt::Key_Control);
+        QCOMPARE(r.w->ctrlHeld, uint8_t(0));
+    }
+
+    void infoTogglesThePopupUnlessCtrlIsHeld()
+    {
+        Rig r;
+        r.w->show();
+        r.press(ids::Info);
+        QVERIFY(r.w->infoPopup());
+        QCOMPARE(r.w->infoPopup()->pos(), QPoint(18, 170));
+        QVERIFY(r.w->infoPopup()->isVisible());
+        r.after(500);
+        r.press(ids::Info);
+        QVERIFY(!r.w->infoPopup());
+        r.w->ctrlHeld = 1;
+        r.press(ids::Info);
+        QVERIFY(!r.w->infoPopup());
+        r.w->ctrlHeld = 0;
+        r.press(ids::Info);
+        r.w->ctrlHeld = 1;
+        r.press(ids::Info);  // with Ctrl held an open popup still goes
+        QVERIFY(!r.w->infoPopup());
+    }
+
+    void webAndMailOpenTheProjectsAddresses()
+    {
+        Rig r;
+        r.press(ids::Web);
+        r.press(ids::Email);
+        QCOMPARE(r.urls.size(), 2);
+        QCOMPARE(r.urls[0].scheme(), QStringLiteral("https"));
+        QCOMPARE(r.urls[0].host(), QString::fromLatin1(project::kWebHost));
+        QCOMPARE(r.urls[1].toString(), QStringLiteral("mailto:") + QString::fromLatin1(project::kSupportMail));
+    }
+
+    void closingWhileControllingLetsGoOfTheLinkFirst()
+    {
+        Rig r;
+        r.start(QStringLiteral("SIM-SPEED"), SpeedControl);
+        r.after(600);
+        QVERIFY(!r.ports.closed);
+        const int64_t before = r.clock.nowMs();
+        r.w.reset();
+        QVERIFY(r.ports.closed);
+        QCOMPARE(r.clock.nowMs() - before, int64_t(200));  // stop, a pause, then close
+        QVERIFY(r.notes.texts.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"
