@@ -1,0 +1,108 @@
+#include "QtSerialDevice.h"
+
+#include <QElapsedTimer>
+#include <QMetaObject>
+#include <algorithm>
+
+namespace zentor {
+
+QtSerialDevice::QtSerialDevice(const QString& name, std::shared_ptr<QString> openError)
+    : name_(name), openError_(std::move(openError))
+{
+    // QSerialPort takes a bare name (ttyUSB0, COM3) or a full path (/dev/pts/5) alike.
+    port_.setPortName(name);
+    QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] { readArrived(); });
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
+                     [this](QSerialPort::SerialPortError e) { errorArrived(e); });
+}
+
+QtSerialDevice::~QtSerialDevice()
+{
+    closed_ = true;
+    if (port_.isOpen()) port_.close();
+}
+
+bool QtSerialDevice::open(int baudRate)
+{
+    if (port_.isOpen()) return true;
+    closed_ = false;
+    failed_ = false;
+    const bool ok = port_.setBaudRate(baudRate) && port_.setDataBits(QSerialPort::Data8)
+                    && port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop)
+                    && port_.setFlowControl(QSerialPort::NoFlowControl) && port_.open(QIODevice::ReadWrite);
+    if (!ok) {
+        if (openError_) *openError_ = port_.errorString();
+        if (port_.isOpen()) port_.close();
+        return false;
+    }
+    return true;
+}
+
+int64_t QtSerialDevice::write(const uint8_t* data, int64_t count, int timeoutMs)
+{
+    if (!port_.isOpen() || count <= 0) return 0;
+    const int limitMs = timeoutMs > 0 ? std::min(timeoutMs, kWriteSafetyLimitMs) : kWriteSafetyLimitMs;
+
+    writing_ = true;
+    const qint64 queued = port_.write(reinterpret_cast<const char*>(data), count);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (queued > 0 && port_.isOpen() && port_.bytesToWrite() > 0) {
+        const qint64 left = limitMs - elapsed.elapsed();
+        if (left <= 0 || !port_.waitForBytesWritten(static_cast<int>(left))) break;
+    }
+    writing_ = false;
+
+    int64_t written = 0;
+    if (queued > 0 && port_.isOpen()) {
+        const qint64 unsent = port_.bytesToWrite();
+        written = queued - unsent;
+        // The rest of a timed-out request must not reach the line later, in front of the next one.
+        if (unsent > 0) port_.clear(QSerialPort::Output);
+    }
+    if (readPending_) {
+        // Bytes that came in while the write waited are handed over after it, as their own call.
+        readPending_ = false;
+        QMetaObject::invokeMethod(&port_, [this] { readArrived(); }, Qt::QueuedConnection);
+    }
+    return written;
+}
+
+void QtSerialDevice::purge()
+{
+    if (port_.isOpen()) port_.clear(QSerialPort::AllDirections);
+}
+
+void QtSerialDevice::close()
+{
+    closed_ = true;
+    readPending_ = false;
+    if (port_.isOpen()) port_.close();
+}
+
+void QtSerialDevice::readArrived()
+{
+    if (writing_) {
+        readPending_ = true;
+        return;
+    }
+    if (!port_.isOpen()) return;
+    const QByteArray bytes = port_.readAll();
+    // The owner may destroy this device while it handles the burst: nothing is touched after.
+    if (!bytes.isEmpty() && onReceived) onReceived(bytes);
+}
+
+void QtSerialDevice::errorArrived(QSerialPort::SerialPortError error)
+{
+    if (error != QSerialPort::ResourceError || failed_ || closed_) return;
+    failed_ = true;
+    // A removed adapter leaves a descriptor that reports itself readable for ever; closing it
+    // here keeps the event loop free until the owner has been told.
+    port_.close();
+    // Told after this signal has returned, so the owner may destroy the device in its handler.
+    QMetaObject::invokeMethod(&port_, [this] {
+        if (!closed_ && onFailed) onFailed();
+    }, Qt::QueuedConnection);
+}
+
+}  // namespace zentor
