@@ -94,10 +94,13 @@ void QtSerialDevice::readArrived()
 
 void QtSerialDevice::errorArrived(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::ResourceError || failed_ || closed_) return;
+    // A removed adapter reads as an I/O error (ResourceError); a pseudo terminal whose other end
+    // went away reads as end of file, which QSerialPort reports as ReadError. Either way the
+    // port is gone.
+    if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || failed_ || closed_) return;
     failed_ = true;
-    // A removed adapter leaves a descriptor that reports itself readable for ever; closing it
-    // here keeps the event loop free until the owner has been told.
+    // The dead descriptor reports itself readable again and again; closing it here keeps the
+    // event loop from spinning until the owner has been told.
     port_.close();
     // Told after this signal has returned, so the owner may destroy the device in its handler.
     QMetaObject::invokeMethod(&port_, [this] {
