@@ -1,0 +1,121 @@
+#include "CliMaster.h"
+
+#include <cstring>
+
+namespace zentor::cli {
+
+CliMaster::CliMaster(Clock& clock, PortProvider& ports) : clock_(clock), ports_(ports) {}
+
+CliMaster::~CliMaster()
+{
+    context_.reset();
+    close();
+}
+
+bool CliMaster::open(const QString& name, int baudRate)
+{
+    close();
+    link_ = std::make_unique<CSerialLink>(this, clock_, ports_);
+    link_->baudRate = baudRate;
+    if (!link_->Open(name)) {
+        link_.reset();
+        return false;
+    }
+    failed_ = false;
+    return true;
+}
+
+void CliMaster::close()
+{
+    awaiting_ = false;
+    done_ = nullptr;
+    ++quietGeneration_;
+    ++exchangeGeneration_;
+    if (!link_) return;
+    link_->Stop();
+    link_->Close();
+    link_.reset();
+}
+
+void CliMaster::exchange(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> done)
+{
+    const uint64_t generation = ++exchangeGeneration_;
+    ++quietGeneration_;
+    done_ = std::move(done);
+    awaiting_ = false;
+    if (!link_ || failed_ || length <= 0 || length > CSerialLink::kBufferSize) {
+        clock_.callAfter(0, context_.get(), [this, generation] {
+            if (generation == exchangeGeneration_) finish({Outcome::PortFailed, 0, {}});
+        });
+        return;
+    }
+    // Whatever came before this request is no part of its answer: the next byte starts a frame.
+    link_->receiveBusy = 0;
+    std::memcpy(link_->transmitBuffer, frame, static_cast<size_t>(length));
+    const int written = link_->Write(link_->transmitBuffer, length);
+    if (written < length) {
+        clock_.callAfter(0, context_.get(), [this, generation] {
+            if (generation == exchangeGeneration_) finish({Outcome::WriteFailed, 0, {}});
+        });
+        return;
+    }
+    awaiting_ = true;
+    clock_.callAfter(kAnswerTimeoutMs, context_.get(), [this, generation] {
+        if (generation == exchangeGeneration_ && awaiting_) finish({Outcome::NoAnswer, 0, {}});
+    });
+}
+
+void CliMaster::OnSerialRx(int, int)
+{
+    const uint64_t generation = ++quietGeneration_;
+    clock_.callAfter(kQuietMs, context_.get(), [this, generation] {
+        if (generation == quietGeneration_) quiet();
+    });
+}
+
+void CliMaster::quiet()
+{
+    if (!link_) return;
+    link_->receiveBusy = 0;
+    if (!awaiting_) return;  // late bytes of an exchange already given up
+    // A lone byte is no answer yet; the deadline decides if nothing more comes.
+    if (link_->lastIndex <= 0) return;
+    const int length = link_->lastIndex + 1;
+    ExchangeResult result;
+    result.answer = QByteArray(reinterpret_cast<const char*>(link_->receiveBuffer), length);
+    result.check = ValidateAndApplyResponse(link_->receiveBuffer, length, link_->transmitBuffer, image_, settingsChanged_);
+    result.outcome = result.check == Applied ? Outcome::Applied : Outcome::BadAnswer;
+    finish(result);
+}
+
+void CliMaster::finish(ExchangeResult result)
+{
+    awaiting_ = false;
+    ++exchangeGeneration_;
+    auto done = std::move(done_);
+    done_ = nullptr;
+    if (done) done(result);  // may start the next exchange or close the master
+}
+
+void CliMaster::OnSerialClosed(int) {}
+
+void CliMaster::OnSerialTx(int, int)
+{
+    // Cleared 60 ms after the last write, as the console does; nothing here waits on it.
+    const uint64_t generation = ++txGeneration_;
+    clock_.callAfter(kQuietMs, context_.get(), [this, generation] {
+        if (link_ && generation == txGeneration_) link_->transmitBusy = 0;
+    });
+}
+
+void CliMaster::OnSerialFailed(int, const QString&)
+{
+    failed_ = true;
+    if (awaiting_ || done_) {
+        finish({Outcome::PortFailed, 0, {}});
+        return;
+    }
+    if (onPortFailed) onPortFailed();
+}
+
+}  // namespace zentor::cli

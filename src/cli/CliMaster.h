@@ -1,0 +1,67 @@
+#pragma once
+// One request and its answer over the serial link, framed as the console frames them: the
+// answer is taken after 60 ms without new bytes; none within the answer time-out is no answer.
+
+#include "Clock.h"
+#include "ModbusFrames.h"
+#include "PortProvider.h"
+#include "SerialLink.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <functional>
+#include <memory>
+
+namespace zentor::cli {
+
+enum class Outcome { Applied, NoAnswer, BadAnswer, WriteFailed, PortFailed };
+
+struct ExchangeResult {
+    Outcome outcome = Outcome::NoAnswer;
+    int check = 0;        // the ResponseCheck of a BadAnswer or Applied
+    QByteArray answer;    // the frame that was judged
+};
+
+class CliMaster final : public SerialLinkOwner {
+public:
+    static constexpr int kQuietMs = 60;
+    static constexpr int kAnswerTimeoutMs = 1000;
+
+    CliMaster(Clock& clock, PortProvider& ports);
+    ~CliMaster() override;
+
+    bool open(const QString& name, int baudRate);
+    // Writes the frame and calls done once with what came of it (never inside this call).
+    void exchange(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> done);
+    // Stops and closes the link; a pending exchange is dropped without its call.
+    void close();
+    bool isOpen() const { return link_ != nullptr; }
+
+    const RegisterImage& image() const { return image_; }
+    // Called when the port fails while no exchange is waiting (between repeated reads).
+    std::function<void()> onPortFailed;
+
+    void OnSerialRx(int portIndex, int frameLength) override;
+    void OnSerialClosed(int portIndex) override;
+    void OnSerialTx(int portIndex, int written) override;
+    void OnSerialFailed(int portIndex, const QString& portName) override;
+
+private:
+    void quiet();
+    void finish(ExchangeResult result);
+
+    Clock& clock_;
+    PortProvider& ports_;
+    std::unique_ptr<CSerialLink> link_;
+    RegisterImage image_;
+    bool settingsChanged_ = false;
+    bool awaiting_ = false;
+    bool failed_ = false;
+    uint64_t quietGeneration_ = 0;     // a newer burst or exchange makes older quiet timers void
+    uint64_t exchangeGeneration_ = 0;  // a newer exchange makes an older deadline void
+    uint64_t txGeneration_ = 0;
+    std::function<void(const ExchangeResult&)> done_;
+    std::unique_ptr<QObject> context_ = std::make_unique<QObject>();  // of the timers; gone with the master
+};
+
+}  // namespace zentor::cli

@@ -1,0 +1,259 @@
+#include "CliOptions.h"
+
+namespace zentor::cli {
+
+namespace {
+
+const char* kUsage =
+    "usage: zentor-cli [options] COMMAND [ARGS]\n"
+    "\n"
+    "A headless Modbus RTU master of one motor driver (8N1, no flow control).\n"
+    "\n"
+    "commands:\n"
+    "  ports                  list the serial ports, one per line\n"
+    "  status                 read the status registers of the control type and print them\n"
+    "  read REG [COUNT]       read COUNT registers (default 1) from REG; REG + COUNT <= 125\n"
+    "  write REG VALUE        write one register (function 06); VALUE -32768..65535\n"
+    "  write-position STEPS   write the target position (function 16, high word first);\n"
+    "                         needs --type position\n"
+    "  id                     ask the driver for its address (read at slave 0) and print it\n"
+    "  set-id N               give the driver the address N (1..247); it answers from N\n"
+    "  apply                  make the driver take over the settings written before\n"
+    "\n"
+    "options:\n"
+    "  --port NAME|PATH       port name (ttyUSB0, COM3) or device path (/dev/pts/5)\n"
+    "  --sim                  talk to the embedded simulated driver instead of a port\n"
+    "  --type speed|position  control type of the driver (default speed)\n"
+    "  --slave N              slave address 0..247 (default 100; 0 takes any answer)\n"
+    "  --baud N               baud rate (default 115200)\n"
+    "  --json                 status: one JSON object per read, role name -> raw value\n"
+    "  --every MS             status: read again every MS milliseconds until Ctrl-C\n"
+    "  --count N              status: end after N reads (every 300 ms without --every)\n"
+    "  --help                 this text\n"
+    "\n"
+    "Numbers are decimal or 0x hexadecimal. An answer is taken after 60 ms without new\n"
+    "bytes; none within 1000 ms of the request is no answer.\n"
+    "\n"
+    "exit status:\n"
+    "  0    done (a repeated status also ends with 0 on Ctrl-C or SIGTERM)\n"
+    "  2    bad command line\n"
+    "  3    the port will not open, a request could not be written, or the port went away\n"
+    "  4    no answer\n"
+    "  5    bad answer (checksum, address, function or quantity mismatch)\n"
+    "  130  interrupted before the answer came\n";
+
+struct Value {
+    const char* name;
+    bool takesValue;
+};
+
+constexpr Value kOptions[] = {
+    {"--port", true}, {"--sim", false}, {"--type", true},  {"--slave", true}, {"--baud", true},
+    {"--json", false}, {"--every", true}, {"--count", true}, {"--help", false},
+};
+
+bool isOptionLike(const QString& a)
+{
+    // "-5" is a number (a negative value), not an option.
+    if (a == QLatin1String("-h")) return true;
+    if (a.startsWith(QLatin1String("--"))) return true;
+    return a.size() > 1 && a[0] == QLatin1Char('-') && !a[1].isDigit();
+}
+
+CliParse fail(const QString& message)
+{
+    CliParse p;
+    p.error = message;
+    return p;
+}
+
+struct CommandSpec {
+    const char* name;
+    Command command;
+    int minArgs;
+    int maxArgs;
+};
+
+constexpr CommandSpec kCommands[] = {
+    {"ports", Command::Ports, 0, 0},          {"status", Command::Status, 0, 0},
+    {"read", Command::Read, 1, 2},            {"write", Command::Write, 2, 2},
+    {"write-position", Command::WritePosition, 1, 1}, {"id", Command::Id, 0, 0},
+    {"set-id", Command::SetId, 1, 1},         {"apply", Command::Apply, 0, 0},
+};
+
+}  // namespace
+
+const char* CliUsage() { return kUsage; }
+
+bool ParseCliNumber(const QString& text, long long min, long long max, long long& value)
+{
+    QString t = text.trimmed();
+    bool negative = false;
+    if (t.startsWith(QLatin1Char('-')) || t.startsWith(QLatin1Char('+'))) {
+        negative = t[0] == QLatin1Char('-');
+        t = t.mid(1);
+    }
+    if (t.isEmpty() || t.startsWith(QLatin1Char('-')) || t.startsWith(QLatin1Char('+'))) return false;
+    bool ok = false;
+    qulonglong magnitude = 0;
+    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+        if (t.size() == 2) return false;
+        magnitude = t.mid(2).toULongLong(&ok, 16);
+    } else {
+        for (QChar c : t)
+            if (!c.isDigit()) return false;
+        magnitude = t.toULongLong(&ok, 10);
+    }
+    // Far beyond any field of a frame: refused before it could overflow.
+    if (!ok || magnitude > (1ULL << 40)) return false;
+    const long long v = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
+    if (v < min || v > max) return false;
+    value = v;
+    return true;
+}
+
+CliParse ParseCliArguments(const QStringList& args)
+{
+    CliOptions o;
+    QStringList positional;
+    QString every, count, slave, baud, type;
+    bool portGiven = false;
+
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (!isOptionLike(a)) {
+            positional << a;
+            continue;
+        }
+        if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            o.help = true;
+            continue;
+        }
+        QString name = a, value;
+        const qsizetype eq = a.indexOf(QLatin1Char('='));
+        bool inlineValue = eq > 0;
+        if (inlineValue) {
+            name = a.left(eq);
+            value = a.mid(eq + 1);
+        }
+        const Value* spec = nullptr;
+        for (const Value& v : kOptions)
+            if (name == QLatin1String(v.name)) spec = &v;
+        if (!spec) return fail(QStringLiteral("unknown option %1").arg(name));
+        if (spec->takesValue && !inlineValue) {
+            if (i + 1 >= args.size()) return fail(QStringLiteral("%1 needs a value").arg(name));
+            value = args[++i];
+        } else if (!spec->takesValue && inlineValue) {
+            return fail(QStringLiteral("%1 takes no value").arg(name));
+        }
+        if (name == QLatin1String("--port")) {
+            if (value.isEmpty()) return fail(QStringLiteral("--port needs a port name or path"));
+            o.port = value;
+            portGiven = true;
+        } else if (name == QLatin1String("--sim")) {
+            o.sim = true;
+        } else if (name == QLatin1String("--type")) {
+            type = value;
+        } else if (name == QLatin1String("--slave")) {
+            slave = value;
+        } else if (name == QLatin1String("--baud")) {
+            baud = value;
+        } else if (name == QLatin1String("--json")) {
+            o.json = true;
+        } else if (name == QLatin1String("--every")) {
+            every = value;
+        } else if (name == QLatin1String("--count")) {
+            count = value;
+        }
+    }
+
+    CliParse result;
+    if (o.help) {
+        result.ok = true;
+        result.options = o;
+        return result;
+    }
+
+    long long n = 0;
+    if (!type.isNull()) {
+        if (type == QLatin1String("speed")) o.type = SpeedControl;
+        else if (type == QLatin1String("position")) o.type = PositionControl;
+        else return fail(QStringLiteral("--type must be speed or position, not %1").arg(type));
+    }
+    if (!slave.isNull()) {
+        if (!ParseCliNumber(slave, 0, 247, n)) return fail(QStringLiteral("--slave must be 0..247, not %1").arg(slave));
+        o.slave = int(n);
+    }
+    if (!baud.isNull()) {
+        if (!ParseCliNumber(baud, 50, 4000000, n)) return fail(QStringLiteral("--baud must be 50..4000000, not %1").arg(baud));
+        o.baud = int(n);
+    }
+    if (!every.isNull()) {
+        if (!ParseCliNumber(every, 1, 86400000, n)) return fail(QStringLiteral("--every must be 1..86400000 ms, not %1").arg(every));
+        o.everyMs = int(n);
+    }
+    if (!count.isNull()) {
+        if (!ParseCliNumber(count, 1, 1000000000, n)) return fail(QStringLiteral("--count must be a positive number, not %1").arg(count));
+        o.count = int(n);
+    }
+
+    if (positional.isEmpty()) return fail(QStringLiteral("no command given"));
+    const QString name = positional.takeFirst();
+    const CommandSpec* command = nullptr;
+    for (const CommandSpec& c : kCommands)
+        if (name == QLatin1String(c.name)) command = &c;
+    if (!command) return fail(QStringLiteral("unknown command %1").arg(name));
+    o.command = command->command;
+    if (positional.size() < command->minArgs || positional.size() > command->maxArgs)
+        return fail(QStringLiteral("wrong number of arguments for %1").arg(name));
+
+    switch (o.command) {
+    case Command::Read: {
+        if (!ParseCliNumber(positional[0], 0, RegisterImage::kRegisters - 1, n))
+            return fail(QStringLiteral("register must be 0..%1, not %2").arg(RegisterImage::kRegisters - 1).arg(positional[0]));
+        o.reg = int(n);
+        if (positional.size() > 1) {
+            if (!ParseCliNumber(positional[1], 1, RegisterImage::kRegisters, n))
+                return fail(QStringLiteral("count must be 1..%1, not %2").arg(RegisterImage::kRegisters).arg(positional[1]));
+            o.regCount = int(n);
+        }
+        // The read starts at register 0 like the console's, so the answer fits the image.
+        if (o.reg + o.regCount > RegisterImage::kRegisters)
+            return fail(QStringLiteral("register + count must be at most %1").arg(RegisterImage::kRegisters));
+        break;
+    }
+    case Command::Write:
+        if (!ParseCliNumber(positional[0], 0, 0xFFFF, n))
+            return fail(QStringLiteral("register must be 0..65535, not %1").arg(positional[0]));
+        o.reg = int(n);
+        if (!ParseCliNumber(positional[1], -32768, 65535, n))
+            return fail(QStringLiteral("value must be -32768..65535, not %1").arg(positional[1]));
+        o.value = static_cast<uint16_t>(n & 0xFFFF);
+        break;
+    case Command::WritePosition:
+        if (!ParseCliNumber(positional[0], INT32_MIN, INT32_MAX, n))
+            return fail(QStringLiteral("steps must be a signed 32-bit number, not %1").arg(positional[0]));
+        o.steps = static_cast<int32_t>(n);
+        if (o.type != PositionControl) return fail(QStringLiteral("write-position needs --type position"));
+        break;
+    case Command::SetId:
+        if (!ParseCliNumber(positional[0], 1, 247, n))
+            return fail(QStringLiteral("new address must be 1..247, not %1").arg(positional[0]));
+        o.newAddress = int(n);
+        break;
+    default:
+        break;
+    }
+
+    if (o.command != Command::Status && (o.json || o.everyMs > 0 || o.count > 0))
+        return fail(QStringLiteral("--json, --every and --count are for status only"));
+    if (o.sim && portGiven) return fail(QStringLiteral("--sim and --port exclude each other"));
+    if (o.command != Command::Ports && !o.sim && !portGiven)
+        return fail(QStringLiteral("no port given: --port NAME|PATH or --sim"));
+
+    result.ok = true;
+    result.options = o;
+    return result;
+}
+
+}  // namespace zentor::cli

@@ -1,0 +1,55 @@
+#pragma once
+// One run of zentor-cli: opens the port, sends the command's requests through CliMaster,
+// prints what came back and ends with the exit code. Runs on any Clock, so tests drive it in
+// virtual time against a scripted port.
+
+#include "CliMaster.h"
+#include "CliOptions.h"
+
+#include <functional>
+
+namespace zentor::cli {
+
+class CliSession {
+public:
+    struct Output {
+        std::function<void(const QString&)> out;  // one line of results
+        std::function<void(const QString&)> err;  // one line of diagnostics
+    };
+
+    // portName: the port to open (the simulated one with --sim); openError tells why a port
+    // did not open, where the provider knows.
+    CliSession(const CliOptions& options, Clock& clock, PortProvider& ports, QString portName, Output output,
+               std::function<QString()> openError = {});
+
+    // Starts the command; onFinished follows once with the exit code (never inside start).
+    void start();
+    // Ctrl-C or SIGTERM: a repeated status ends with 0, anything else with ExitInterrupted.
+    void interrupt();
+
+    std::function<void(int)> onFinished;
+    bool finished() const { return finished_; }
+    int exitCode() const { return exitCode_; }
+
+private:
+    void run();
+    void readStatus();
+    void statusDone(const ExchangeResult& r, int64_t startedAt);
+    void send(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> onApplied);
+    bool failed(const ExchangeResult& r);
+    void finish(int code);
+
+    CliOptions options_;
+    Clock& clock_;
+    PortProvider& ports_;
+    QString portName_;
+    Output output_;
+    std::function<QString()> openError_;
+    CliMaster master_;
+    int reads_ = 0;
+    bool finished_ = false;
+    int exitCode_ = -1;
+    std::unique_ptr<QObject> context_ = std::make_unique<QObject>();
+};
+
+}  // namespace zentor::cli

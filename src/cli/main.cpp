@@ -1,0 +1,92 @@
+// zentor-cli: a headless Modbus RTU master of one motor driver, on a serial port or on the
+// embedded simulated driver. See CliOptions.cpp for the commands and the exit codes.
+
+#include "CliOptions.h"
+#include "CliSession.h"
+#include "QtClock.h"
+#include "SystemPorts.h"
+#ifdef ZENTOR_CLI_WITH_SIM
+#include "SimPort.h"
+#endif
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+using namespace zentor;
+using namespace zentor::cli;
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int) { stopRequested = 1; }
+
+void printLine(FILE* to, const QString& prefix, const QString& line)
+{
+    std::fprintf(to, "%s%s\n", prefix.toLocal8Bit().constData(), line.toLocal8Bit().constData());
+    std::fflush(to);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+
+    const CliParse parsed = ParseCliArguments(args);
+    if (!parsed.ok) {
+        std::fprintf(stderr, "zentor-cli: %s\ntry zentor-cli --help\n", parsed.error.toLocal8Bit().constData());
+        return ExitUsage;
+    }
+    const CliOptions& options = parsed.options;
+    if (options.help) {
+        std::fputs(CliUsage(), stdout);
+        return ExitOk;
+    }
+
+    QtClock clock;
+    SystemPortProvider system;
+    PortProvider* ports = &system;
+    QString portName = options.port;
+    std::function<QString()> openError = [&system] { return system.lastOpenError(); };
+#ifdef ZENTOR_CLI_WITH_SIM
+    std::unique_ptr<sim::SimPortProvider> simulated;
+    if (options.sim) {
+        // The simulated driver keeps the driver's factory address; --slave may differ from it.
+        simulated = std::make_unique<sim::SimPortProvider>(clock);
+        portName = options.type == PositionControl ? sim::SimPortProvider::positionPortName()
+                                                   : sim::SimPortProvider::speedPortName();
+        simulated->addPort(portName, options.type, 100);
+        ports = simulated.get();
+        openError = {};
+    }
+#else
+    if (options.sim) {
+        std::fputs("zentor-cli: this build has no simulated driver\n", stderr);
+        return ExitUsage;
+    }
+#endif
+
+    CliSession session(options, clock, *ports, portName,
+                       {[](const QString& line) { printLine(stdout, QString(), line); },
+                        [](const QString& line) { printLine(stderr, QStringLiteral("zentor-cli: "), line); }},
+                       openError);
+    session.onFinished = [](int code) { QCoreApplication::exit(code); };
+
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+    // A signal handler may only set a flag; the event loop looks at it.
+    QTimer signalWatch;
+    QObject::connect(&signalWatch, &QTimer::timeout, [&session] {
+        if (stopRequested) session.interrupt();
+    });
+    signalWatch.start(50);
+
+    session.start();
+    return app.exec();
+}
