@@ -107,7 +107,7 @@ private slots:
         atB.attach(b);
         const QByteArray stale = QByteArray::fromHex("0102030405");
         QCOMPARE(a.write(u8(stale), stale.size(), 0), int64_t(stale.size()));
-        QThread::msleep(200);  // the bytes reach b's queue; b's owner does not run meanwhile
+        QThread::msleep(500);  // the bytes reach b's queue; b's owner does not run meanwhile
         b.purge();
         const QByteArray fresh = QByteArray::fromHex("aabb");
         QCOMPARE(a.write(u8(fresh), fresh.size(), 0), int64_t(fresh.size()));
