@@ -155,7 +155,9 @@ void DrawTopPicture(QPainter& p)
     const QSizeF size(kTopPictureSize);
     QLinearGradient band(0, 0, size.width(), 0);
     band.setColorAt(0.0, kTargetBlue);
-    band.setColorAt(0.7, QColor(120, 200, 240));
+    // Through pale tints, so the two colours never mix into a muddy middle.
+    band.setColorAt(0.80, QColor(196, 228, 248));
+    band.setColorAt(0.90, QColor(252, 226, 184));
     band.setColorAt(1.0, kActualOrange);
     p.fillRect(QRectF(QPointF(0, 0), size), band);
     // A lighter upper half gives the strip a little depth.
