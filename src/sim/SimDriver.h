@@ -2,6 +2,7 @@
 // The simulated motor driver: a Modbus RTU slave of one control type that keeps that type's
 // registers and acts like a drive (ramps, direction, brake, position, current, alarm).
 
+#include "MotorModel.h"
 #include "RegisterMap.h"
 
 #include <QByteArray>
@@ -19,8 +20,27 @@ struct SimFaults {
     int wrongFunction = 0;        // > 0: answers with this function code instead of the request's
 };
 
+// How the driver serves its registers:
+// - registers 0..255 are read with function 03 (1..125 at a time) and written with 06 and 16;
+//   what the drive reports itself (register 0 with the slave address, speeds, position,
+//   current, alarm and the states) is read-only and a write to it is refused (exception 02);
+// - the motor parameters (PoleCount, CurrentLimit, LockTime, ReducerRatio, MaxRpm, AccelTime,
+//   DecelTime) read back as written at once but take effect only when 0xF001 is written with
+//   0xA1A1; commands, MountDirection and the target take effect at once;
+// - 0xF000 (function 06) takes a new slave address (low byte, 1..255) and is answered from it;
+// - the identity query (function 03 to address 0, register 0, one register) is answered from
+//   the driver's own address; any other request to address 0 is ignored;
+// - a write of 0 to RunCommand (stop, or reset LOW) clears the lock alarm;
+// - ZeroPositionSet written with 1 makes the present position step 0 (the target too, so the
+//   motor stays put) and reads 0 again afterwards;
+// - a silent driver neither acts on a request nor answers it, as if the line were cut.
 class SimDriver {
 public:
+    static constexpr int kRegisterCount = 256;
+    static constexpr int kIdentityChangeRegister = 0xF000;
+    static constexpr int kApplySettingsRegister = 0xF001;
+    static constexpr uint16_t kApplySettingsValue = 0xA1A1;
+
     explicit SimDriver(ControlType type, int slaveAddress = 100);
 
     ControlType type() const { return type_; }
@@ -33,6 +53,9 @@ public:
     void advanceTo(int64_t nowMs);
 
     uint16_t reg(int address) const;
+    // Sets a register from the driver's side, as its own panel would: a motor parameter takes
+    // effect at once; a register the drive reports keeps the value until the drive's own value
+    // for it changes; a command acts as if the master had written it.
     void setReg(int address, uint16_t value);
     SimFaults& faults() { return faults_; }
 
@@ -40,22 +63,39 @@ public:
     void setLoad(int perMille) { load_ = perMille; }
     void setStalled(bool stalled) { stalled_ = stalled; }
 
+    // The parameters in force (those of the last apply).
+    const MotorSettings& appliedSettings() const { return motor_.settings(); }
+    const MotorModel& motor() const { return motor_; }
+    // Register number of a role in this driver's layout, -1 where it has none.
+    int registerOf(int role) const { return RegisterLayout::registerIn(type_, role); }
+
 private:
-    // Implementation state is the simulated driver's own.
+    QByteArray serve(const QByteArray& request);
+    QByteArray readHolding(const uint8_t* r);
+    QByteArray writeSingle(const QByteArray& request);
+    QByteArray writeMultiple(const QByteArray& request);
+    QByteArray exception(int function, int code) const;
+
+    bool isReadOnly(int address) const;
+    bool isSetting(int address) const;
+    // Stores a written register and acts on it; settings wait for the apply unless at once.
+    void store(int address, uint16_t value, bool settingAtOnce);
+    void applySettings();
+    MotorCommands commands() const;
+    // Copies what the model reports into the registers whose value it changed.
+    void publish();
+    void setPublished(int role, int value);
+
     ControlType type_;
     int slave_;
     SimFaults faults_;
     int load_ = 100;
     bool stalled_ = false;
     int64_t now_ = 0;
-    int64_t stallMs_ = 0;
-    double rpm_ = 0;         // actual speed, signed: negative is CCW
-    double position_ = 0;    // actual position in steps
-    uint16_t regs_[256]{};
-    struct Pending {         // settings written but not yet applied with 0xF001
-        bool set = false;
-        uint16_t value = 0;
-    } pending_[256]{};
+    MotorModel motor_;
+    bool ccwSeen_ = false;  // last direction of rotation, shown while the motor stands
+    uint16_t regs_[kRegisterCount]{};
+    int published_[kRegisterCount];
 };
 
 }  // namespace zentor::sim

@@ -5,6 +5,7 @@
 
 #include "Clock.h"
 #include "PortProvider.h"
+#include "RequestFramer.h"
 #include "SimDriver.h"
 
 #include <QObject>
@@ -33,15 +34,26 @@ public:
     bool isOpen() const { return open_; }
     SimDriver& driver() { return *driver_; }
 
+    bool isPulledOut() const { return pulled_; }
+    int baudRate() const { return baud_; }
+
 private:
+    friend class SimPortProvider;
+    // Schedules the answer's bursts at the byte times of the line.
+    void deliver(const QByteArray& answer);
+    void dropDeliveries();
+
     Clock& clock_;
     std::shared_ptr<SimDriver> driver_;
     SimTiming timing_;
     int baud_ = 115200;
     bool open_ = false;
     bool pulled_ = false;
-    QByteArray pendingRequest_;
+    RequestFramer framer_;
+    double lineFreeUs_ = 0;                // the answer line carries bytes until then
     std::unique_ptr<QObject> deliveries_;  // context of scheduled bursts; renewed by purge
+    QObject failure_;                      // context of the failure report; dies with the device
+    std::shared_ptr<char> lifetime_ = std::make_shared<char>();  // watched by the provider
 };
 
 // Lists simulated drivers as ports, and takes them out and back as adapters are pulled and
@@ -65,11 +77,14 @@ public:
     static QString positionPortName() { return QStringLiteral("SIM-POSITION"); }
 
 private:
+    struct Handed {  // a device handed out, while it lives
+        SimSerialDevice* device;
+        std::weak_ptr<char> alive;
+    };
     struct Port {
         std::shared_ptr<SimDriver> driver;
         bool present = true;
-        SimSerialDevice* open = nullptr;  // the device handed out last, while it lives
-        std::shared_ptr<bool> openAlive;
+        std::vector<Handed> devices;
     };
     Clock& clock_;
     SimTiming timing_;

@@ -1,0 +1,98 @@
+#include "SimPort.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zentor::sim {
+
+SimSerialDevice::SimSerialDevice(Clock& clock, std::shared_ptr<SimDriver> driver, SimTiming timing)
+    : clock_(clock), driver_(std::move(driver)), timing_(timing), deliveries_(std::make_unique<QObject>())
+{
+}
+
+SimSerialDevice::~SimSerialDevice() = default;
+
+bool SimSerialDevice::open(int baudRate)
+{
+    // A port that was pulled out stays gone for this device.
+    if (pulled_ || baudRate <= 0 || !driver_) return false;
+    baud_ = baudRate;
+    dropDeliveries();
+    open_ = true;
+    return true;
+}
+
+int64_t SimSerialDevice::write(const uint8_t* data, int64_t count, int /*timeoutMs*/)
+{
+    if (!open_ || pulled_ || !data || count <= 0) return 0;
+    const int64_t now = clock_.nowMs();
+    for (const QByteArray& request : framer_.feed(data, count, now)) {
+        driver_->advanceTo(now);
+        const QByteArray answer = driver_->handle(request);
+        if (!answer.isEmpty()) deliver(answer);
+    }
+    return count;
+}
+
+void SimSerialDevice::deliver(const QByteArray& answer)
+{
+    const int64_t now = clock_.nowMs();
+    const double byteUs = 10.0 * 1e6 / baud_;  // start bit, 8 data bits, stop bit
+    const double startUs = std::max(double(now + std::max(0, timing_.replyDelayMs)) * 1000.0, lineFreeUs_);
+    const int n = static_cast<int>(answer.size());
+    lineFreeUs_ = startUs + n * byteUs;
+    // When the first `bytes` bytes of the answer have arrived, in whole milliseconds.
+    auto arrivedMs = [&](int bytes) { return static_cast<int64_t>(std::ceil((startUs + bytes * byteUs) / 1000.0 - 1e-9)); };
+    const int latency = std::max(0, timing_.burstLatencyMs);
+
+    std::vector<std::pair<int64_t, QByteArray>> bursts;
+    const int gap = driver_->faults().splitGapMs;
+    if (gap > 0 && n >= 2) {
+        const int half = n / 2;
+        const int64_t first = arrivedMs(half) + latency;
+        bursts.push_back({first, answer.left(half)});
+        bursts.push_back({first + gap, answer.mid(half)});
+        lineFreeUs_ = std::max(lineFreeUs_, double(first + gap) * 1000.0);
+    } else {
+        const int size = timing_.burstBytes > 0 ? timing_.burstBytes : n;
+        for (int i = 0; i < n; i += size) {
+            const int end = std::min(n, i + size);
+            bursts.push_back({arrivedMs(end) + latency, answer.mid(i, end - i)});
+        }
+    }
+    for (auto& [at, bytes] : bursts) {
+        clock_.callAfter(at - now, deliveries_.get(), [this, bytes = std::move(bytes)] {
+            if (open_ && !pulled_ && onReceived) onReceived(bytes);
+        });
+    }
+}
+
+void SimSerialDevice::dropDeliveries()
+{
+    // Calls scheduled with the old context are dropped by the clock when it is gone.
+    deliveries_ = std::make_unique<QObject>();
+    framer_.clear();
+    lineFreeUs_ = 0;
+}
+
+void SimSerialDevice::purge() { dropDeliveries(); }
+
+void SimSerialDevice::close()
+{
+    open_ = false;
+    dropDeliveries();
+}
+
+void SimSerialDevice::pullOut()
+{
+    if (pulled_) return;
+    pulled_ = true;
+    dropDeliveries();
+    if (!open_) return;
+    // Reported from a call of its own, never from inside the caller's call.
+    clock_.callAfter(0, &failure_, [this] {
+        if (open_ && onFailed) onFailed();
+    });
+}
+
+}  // namespace zentor::sim

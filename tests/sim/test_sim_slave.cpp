@@ -1,0 +1,344 @@
+// The simulated driver as a Modbus RTU slave behind its simulated port, in virtual time: what
+// it answers, from which address, when the bytes come, and the faults it shows.
+
+#include "SimTestKit.h"
+
+#include <QTest>
+#include <functional>
+
+using namespace zentor;
+using namespace zentor::sim;
+using namespace zentor::sim::testing;
+
+class TestSimSlave : public QObject {
+    Q_OBJECT
+private slots:
+    void statusReadOfEachLayout_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("speed control") << int(SpeedControl);
+        QTest::newRow("position control") << int(PositionControl);
+    }
+    void statusReadOfEachLayout()
+    {
+        QFETCH(int, type);
+        Line line{ControlType(type)};
+        const int quantity = RegisterLayout::quantityOf(type);
+        QCOMPARE(line.check(readRequest(100, quantity)), int(Applied));
+        QCOMPARE(line.received().size(), 5 + 2 * quantity);
+        auto at = [&](int role) { return line.image.registerAt(RegisterLayout::registerIn(type, role)); };
+        QCOMPARE(at(DeviceIdRegister), uint16_t(100));
+        QCOMPARE(at(MaxRpm), uint16_t(3000));
+        QCOMPARE(at(CurrentLimit), uint16_t(800));
+        QCOMPARE(at(LockTime), uint16_t(1000));
+        QCOMPARE(at(PoleCount), uint16_t(8));
+        QCOMPARE(at(ReducerRatio), uint16_t(1000));
+        QCOMPARE(at(AccelTime), uint16_t(1000));
+        QCOMPARE(at(DecelTime), uint16_t(1000));
+    }
+
+    void readsFromAnyStart()
+    {
+        Line line;
+        line.driver->setReg(40, 0x1234);
+        line.driver->setReg(44, 0xABCD);
+        const QByteArray answer = line.exchange(withCrc(bytes({100, 0x03, 0, 40, 0, 5})));
+        QCOMPARE(answer.toHex(' '), withCrc(bytes({100, 3, 10, 0x12, 0x34, 0, 0, 0, 0, 0, 0, 0xAB, 0xCD})).toHex(' '));
+    }
+
+    void writeSingleIsEchoedAndStored()
+    {
+        Line line;
+        const QByteArray request = writeSingleRequest(100, 1, 1500);  // SpeedCommand
+        QCOMPARE(line.check(request), int(Applied));
+        QCOMPARE(line.received().toHex(' '), request.toHex(' '));
+        QCOMPARE(line.driver->reg(1), uint16_t(1500));
+        QVERIFY(line.settingsChanged);
+    }
+
+    void writeMultipleAnswersAddressAndQuantity()
+    {
+        Line line(PositionControl);
+        const QByteArray request = writeMultipleRequest(100, 33, bytes({0xFF, 0xFF, 0xFF, 0xFE}));
+        QCOMPARE(line.check(request), int(Applied));
+        QCOMPARE(line.received().toHex(' '), withCrc(bytes({100, 0x10, 0, 33, 0, 2})).toHex(' '));
+        QCOMPARE(line.driver->reg(33), uint16_t(0xFFFF));
+        QCOMPARE(line.driver->reg(34), uint16_t(0xFFFE));
+    }
+
+    void identityQueryIsAnsweredFromTheOwnAddress()
+    {
+        Line line;
+        line.driver->setReg(0, 0x2A);
+        QCOMPARE(line.check(readRequest(0, 1)), int(Applied));
+        QCOMPARE(line.received().toHex(' '), withCrc(bytes({0x2A, 3, 2, 0, 0x2A})).toHex(' '));
+    }
+
+    void addressChangeIsAnsweredFromTheNewAddress()
+    {
+        Line line;
+        const QByteArray change = writeSingleRequest(100, 0xF000, 0x0107);  // the low byte counts
+        QCOMPARE(line.check(change), int(Applied));
+        QCOMPARE(uint8_t(line.received()[0]), uint8_t(7));
+        QCOMPARE(line.driver->slaveAddress(), 7);
+        QVERIFY(line.exchange(readRequest(100, 34)).isEmpty());
+        QCOMPARE(line.check(readRequest(7, 34)), int(Applied));
+        QCOMPARE(line.image.registerAt(0), uint16_t(7));
+        QCOMPARE(line.exchange(readRequest(0, 1)).toHex(' '), withCrc(bytes({7, 3, 2, 0, 7})).toHex(' '));
+    }
+
+    void settingsTakeEffectWhenApplied()
+    {
+        Line line;
+        QCOMPARE(line.check(writeSingleRequest(100, 31, 1500)), int(Applied));          // MaxRpm
+        QCOMPARE(line.check(writeMultipleRequest(100, 5, bytes({0, 200, 1, 44}))), int(Applied));  // AccelTime, DecelTime
+        QCOMPARE(line.driver->reg(31), uint16_t(1500));
+        QCOMPARE(line.driver->appliedSettings().maxRpm, 3000);
+        QCOMPARE(line.driver->appliedSettings().accelTimeMs, 1000);
+
+        QCOMPARE(line.check(writeSingleRequest(100, 0xF001, 0x1234)), int(FunctionMismatch));  // not the apply value
+        QCOMPARE(line.driver->appliedSettings().maxRpm, 3000);
+
+        const QByteArray apply = writeSingleRequest(100, 0xF001, 0xA1A1);
+        QCOMPARE(line.check(apply), int(Applied));
+        QCOMPARE(line.received().toHex(' '), apply.toHex(' '));
+        QCOMPARE(line.driver->appliedSettings().maxRpm, 1500);
+        QCOMPARE(line.driver->appliedSettings().accelTimeMs, 200);
+        QCOMPARE(line.driver->appliedSettings().decelTimeMs, 300);
+    }
+
+    void exceptions_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("read coils: not served") << withCrc(bytes({100, 0x01, 0, 0, 0, 8})) << withCrc(bytes({100, 0x81, 1}));
+        QTest::newRow("read input registers: not served") << withCrc(bytes({100, 0x04, 0, 0, 0, 1})) << withCrc(bytes({100, 0x84, 1}));
+        QTest::newRow("read of no register") << readRequest(100, 0) << withCrc(bytes({100, 0x83, 3}));
+        QTest::newRow("read of 126 registers") << readRequest(100, 126) << withCrc(bytes({100, 0x83, 3}));
+        QTest::newRow("read past the last register") << withCrc(bytes({100, 3, 0, 250, 0, 10})) << withCrc(bytes({100, 0x83, 2}));
+        QTest::newRow("read of 0xF000") << withCrc(bytes({100, 3, 0xF0, 0, 0, 1})) << withCrc(bytes({100, 0x83, 2}));
+        QTest::newRow("write outside the map") << writeSingleRequest(100, 0x100, 1) << withCrc(bytes({100, 0x86, 2}));
+        QTest::newRow("write of a reported register") << writeSingleRequest(100, 25, 1) << withCrc(bytes({100, 0x86, 2}));
+        QTest::newRow("address change to 0") << writeSingleRequest(100, 0xF000, 0x100) << withCrc(bytes({100, 0x86, 3}));
+        QTest::newRow("write multiple, byte count off") << withCrc(bytes({100, 0x10, 0, 1, 0, 2, 2, 0, 5})) << withCrc(bytes({100, 0x90, 3}));
+        QTest::newRow("write multiple over a reported register")
+            << writeMultipleRequest(100, 8, bytes({0, 1, 0, 2, 0, 3})) << withCrc(bytes({100, 0x90, 2}));
+    }
+    void exceptions()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, answer);
+        Line line;
+        QCOMPARE(line.exchange(request).toHex(' '), answer.toHex(' '));
+        // Nothing of a refused write reaches the registers.
+        QCOMPARE(line.driver->reg(8), uint16_t(0));
+        QCOMPARE(line.driver->reg(25), uint16_t(0));
+        QCOMPARE(line.driver->slaveAddress(), 100);
+    }
+
+    void silence_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QByteArray spoiled = writeSingleRequest(100, 3, 1);
+        spoiled[7] = char(spoiled[7] ^ 0x01);
+        QTest::newRow("bad checksum") << spoiled;
+        QTest::newRow("another slave") << writeSingleRequest(99, 3, 1);
+        QTest::newRow("broadcast write") << writeSingleRequest(0, 3, 1);
+        QTest::newRow("broadcast read of more than the identity") << readRequest(0, 34);
+    }
+    void silence()
+    {
+        QFETCH(QByteArray, request);
+        Line line;
+        QVERIFY(line.exchange(request).isEmpty());
+        QCOMPARE(line.driver->reg(3), uint16_t(0));  // and nothing was done
+    }
+
+    void timing_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("burstBytes");
+        QTest::addColumn<int>("latency");
+        QTest::addColumn<int>("replyDelay");
+        QTest::addColumn<QList<int>>("times");
+        QTest::addColumn<QList<int>>("sizes");
+        const QByteArray echo = writeSingleRequest(100, 3, 1);
+        const QByteArray status = readRequest(100, 34);  // 73 bytes back
+        // Each burst comes when its last byte is in (10 bits a byte) plus the latency.
+        QTest::newRow("echo at 115200") << echo << 115200 << 32 << 1 << 4 << QList<int>{6} << QList<int>{8};
+        QTest::newRow("echo at 9600") << echo << 9600 << 32 << 1 << 4 << QList<int>{14} << QList<int>{8};
+        QTest::newRow("status read in bursts of 32") << status << 115200 << 32 << 1 << 4 << QList<int>{8, 11, 12}
+                                                     << QList<int>{32, 32, 9};
+        QTest::newRow("status read whole, slow reply") << status << 115200 << 0 << 0 << 10 << QList<int>{17} << QList<int>{73};
+        QTest::newRow("bursts of 16 at 19200") << status << 19200 << 16 << 2 << 4 << QList<int>{15, 23, 31, 40, 45}
+                                               << QList<int>{16, 16, 16, 16, 9};
+        // Two requests in one write: the second answer follows the first on the line.
+        QTest::newRow("answers queue on the line") << status + status << 115200 << 32 << 1 << 4
+                                                   << QList<int>{8, 11, 12, 15, 17, 18} << QList<int>{32, 32, 9, 32, 32, 9};
+    }
+    void timing()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(int, baud);
+        QFETCH(int, burstBytes);
+        QFETCH(int, latency);
+        QFETCH(int, replyDelay);
+        QFETCH(QList<int>, times);
+        QFETCH(QList<int>, sizes);
+        SimTiming timing;
+        timing.burstBytes = burstBytes;
+        timing.burstLatencyMs = latency;
+        timing.replyDelayMs = replyDelay;
+        Line line(SpeedControl, timing, baud);
+        line.clock.advance(1000);
+        line.send(request);
+        line.clock.advance(200);
+        QList<int> gotTimes, gotSizes;
+        for (const Burst& b : line.bursts) {
+            gotTimes << int(b.at - 1000);
+            gotSizes << int(b.bytes.size());
+        }
+        QCOMPARE(gotTimes, times);
+        QCOMPARE(gotSizes, sizes);
+    }
+
+    void splitGapCutsTheAnswerInTwo()
+    {
+        Line line;
+        line.driver->faults().splitGapMs = 40;
+        const QByteArray request = readRequest(100, 34);
+        line.send(request);
+        line.clock.advance(200);
+        QCOMPARE(int(line.bursts.size()), 2);
+        QCOMPARE(line.bursts[1].at - line.bursts[0].at, int64_t(40));
+        QCOMPARE(line.bursts[0].bytes.size(), 36);
+        const QByteArray whole = line.received();
+        QCOMPARE(ValidateAndApplyResponse(u8(whole), int(whole.size()), u8(request), line.image, line.settingsChanged), Applied);
+    }
+
+    void faults_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("check");
+        QTest::addColumn<QByteArray>("answerStart");
+        QTest::newRow("bad checksum") << 0 << int(ChecksumMismatch) << bytes({100, 3, 68});
+        QTest::newRow("wrong address") << 1 << int(AddressMismatch) << bytes({7, 3, 68});
+        QTest::newRow("exception") << 2 << int(FunctionMismatch) << withCrc(bytes({100, 0x83, 4}));
+        QTest::newRow("wrong function") << 3 << int(FunctionMismatch) << bytes({100, 4, 68});
+        QTest::newRow("silent") << 4 << -1 << QByteArray();
+    }
+    void faults()
+    {
+        QFETCH(int, fault);
+        QFETCH(int, check);
+        QFETCH(QByteArray, answerStart);
+        const std::function<void(SimFaults&)> set[] = {
+            [](SimFaults& f) { f.badChecksum = true; },     [](SimFaults& f) { f.wrongAddress = 7; },
+            [](SimFaults& f) { f.exceptionCode = 4; },      [](SimFaults& f) { f.wrongFunction = 4; },
+            [](SimFaults& f) { f.silent = true; },
+        };
+        Line line;
+        set[fault](line.driver->faults());
+        const QByteArray request = readRequest(100, 34);
+        for (int round = 0; round < 2; ++round) {  // applies to every answer while set
+            const QByteArray answer = line.exchange(request);
+            QVERIFY2(answer.startsWith(answerStart), answer.toHex(' ').constData());
+            if (check > 0) {
+                QCOMPARE(int(ValidateAndApplyResponse(u8(answer), int(answer.size()), u8(request), line.image, line.settingsChanged)), check);
+            } else {
+                QVERIFY(answer.isEmpty());
+            }
+        }
+        line.driver->faults() = SimFaults();
+        QCOMPARE(line.check(request), int(Applied));
+    }
+
+    void faultsLeaveTheRequestUndone_data()
+    {
+        QTest::addColumn<bool>("silent");
+        QTest::newRow("silent") << true;
+        QTest::newRow("exception") << false;
+    }
+    void faultsLeaveTheRequestUndone()
+    {
+        QFETCH(bool, silent);
+        Line line;
+        if (silent) line.driver->faults().silent = true;
+        else line.driver->faults().exceptionCode = 4;
+        line.exchange(writeSingleRequest(100, 3, 1));  // RunCommand
+        QCOMPARE(line.driver->reg(3), uint16_t(0));
+        QCOMPARE(line.driver->reg(13), uint16_t(0));  // RunState
+    }
+
+    void requestInPiecesIsOneRequest()
+    {
+        Line line;
+        const QByteArray request = writeMultipleRequest(100, 1, bytes({0x05, 0xDC, 0, 1}));
+        line.send(request.left(3));
+        line.clock.advance(2);
+        line.send(request.mid(3, 5));
+        line.clock.advance(2);
+        QVERIFY(line.bursts.empty());
+        line.send(request.mid(8));
+        line.clock.advance(50);
+        QCOMPARE(line.received().toHex(' '), withCrc(bytes({100, 0x10, 0, 1, 0, 2})).toHex(' '));
+    }
+
+    void purgeDropsPendingAnswers()
+    {
+        Line line;
+        line.send(readRequest(100, 34));
+        line.clock.advance(9);  // the first burst is in, the others are still on their way
+        QCOMPARE(int(line.bursts.size()), 1);
+        line.device.purge();
+        line.clock.advance(100);
+        QCOMPARE(int(line.bursts.size()), 1);
+        QCOMPARE(line.check(readRequest(100, 34)), int(Applied));  // and it serves on
+    }
+
+    void closeStopsEverything()
+    {
+        Line line;
+        line.send(readRequest(100, 34));
+        line.device.close();
+        line.clock.advance(100);
+        QVERIFY(line.bursts.empty());
+        const QByteArray request = readRequest(100, 34);
+        QCOMPARE(line.send(request), int64_t(0));
+        QVERIFY(line.device.open(115200));
+        QCOMPARE(line.check(request), int(Applied));
+    }
+
+    void pullOutFailsOnceAndDeliversNothing()
+    {
+        Line line;
+        line.send(readRequest(100, 34));
+        line.clock.advance(9);
+        QCOMPARE(int(line.bursts.size()), 1);
+        line.device.pullOut();
+        QCOMPARE(line.failures, 0);  // never from inside the call
+        line.clock.runDue();
+        QCOMPARE(line.failures, 1);
+        line.clock.advance(100);
+        QCOMPARE(int(line.bursts.size()), 1);
+        const QByteArray request = readRequest(100, 34);
+        QCOMPARE(line.send(request), int64_t(0));
+        line.device.pullOut();
+        line.clock.advance(100);
+        QCOMPARE(line.failures, 1);
+        QVERIFY(!line.device.open(115200));
+    }
+
+    void failureReportSurvivesAPurge()
+    {
+        Line line;
+        line.device.pullOut();
+        line.device.purge();  // what a link does when it hears of trouble must not lose the report
+        line.clock.runDue();
+        QCOMPARE(line.failures, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimSlave)
+#include "test_sim_slave.moc"
