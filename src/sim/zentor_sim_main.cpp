@@ -1,0 +1,126 @@
+// zentor-sim: one simulated motor driver served on a pseudo terminal for any Modbus RTU master.
+
+#include "PtyServer.h"
+#include "QtClock.h"
+#include "SimOptions.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace zentor;
+using namespace zentor::sim;
+
+namespace {
+
+int stopPipe[2] = {-1, -1};
+
+// A signal handler may only write to the pipe; the event loop reads it and quits.
+void onStopSignal(int)
+{
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(stopPipe[1], &byte, 1);
+    errno = saved;
+}
+
+bool installStopSignals()
+{
+    if (::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    struct sigaction sa{};
+    sa.sa_handler = onStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        if (::sigaction(sig, &sa, nullptr) != 0) return false;
+    return true;
+}
+
+// Makes link point at target; an old symlink there is replaced, anything else is left alone.
+bool makeLink(const QByteArray& link, const QByteArray& target, QString* error)
+{
+    struct stat st{};
+    if (::lstat(link.constData(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            *error = QStringLiteral("%1 exists and is not a symlink").arg(QString::fromLocal8Bit(link));
+            return false;
+        }
+        ::unlink(link.constData());
+    }
+    if (::symlink(target.constData(), link.constData()) != 0) {
+        *error = QStringLiteral("cannot make the symlink %1: %2").arg(QString::fromLocal8Bit(link), QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    return true;
+}
+
+// Removes the link only while it still points at this process's terminal.
+void removeLink(const QByteArray& link, const QByteArray& target)
+{
+    char buffer[4096];
+    const ssize_t n = ::readlink(link.constData(), buffer, sizeof buffer - 1);
+    if (n < 0) return;
+    buffer[n] = 0;
+    if (target == buffer) ::unlink(link.constData());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    const SimOptionsParse parsed = ParseSimOptions(args);
+    if (!parsed.ok) {
+        std::fprintf(stderr, "zentor-sim: %s\ntry zentor-sim --help\n", parsed.error.toLocal8Bit().constData());
+        return 2;
+    }
+    const SimOptions& options = parsed.options;
+    if (options.help) {
+        std::fputs(SimUsage(), stdout);
+        return 0;
+    }
+
+    QCoreApplication app(argc, argv);
+    if (!installStopSignals()) {
+        std::fprintf(stderr, "zentor-sim: cannot watch for signals: %s\n", std::strerror(errno));
+        return 1;
+    }
+    QSocketNotifier stopWatch(stopPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stopWatch, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
+
+    QtClock clock;
+    auto driver = std::make_shared<SimDriver>(options.type, options.slave);
+    driver->faults() = options.faults;
+    SimTiming timing;
+    timing.replyDelayMs = options.replyDelayMs;
+    timing.burstLatencyMs = 0;  // the terminal is the line itself: no adapter holds bytes back
+    PtyServer server(clock, driver, options.baud, timing);
+    QString error;
+    if (!server.start(&error)) {
+        std::fprintf(stderr, "zentor-sim: %s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+    const QByteArray path = server.slavePath().toLocal8Bit();
+    const QByteArray link = options.link.toLocal8Bit();
+    if (!link.isEmpty() && !makeLink(link, path, &error)) {
+        std::fprintf(stderr, "zentor-sim: %s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+
+    std::printf("%s\n", path.constData());
+    std::fflush(stdout);
+    std::fprintf(stderr, "zentor-sim: %s driver at slave %d, %d baud%s%s\n",
+                 options.type == PositionControl ? "position" : "speed", options.slave, options.baud,
+                 link.isEmpty() ? "" : ", linked as ", link.constData());
+
+    const int rc = app.exec();
+    if (!link.isEmpty()) removeLink(link, path);
+    return rc;
+}

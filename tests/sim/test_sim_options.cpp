@@ -1,0 +1,76 @@
+// The command line of zentor-sim: what each option sets, and a clear error for a bad one.
+
+#include "SimOptions.h"
+
+#include <QTest>
+
+using namespace zentor;
+using namespace zentor::sim;
+
+class TestSimOptions : public QObject {
+    Q_OBJECT
+private slots:
+    void defaults()
+    {
+        const SimOptionsParse p = ParseSimOptions({});
+        QVERIFY(p.ok);
+        QCOMPARE(p.options.type, SpeedControl);
+        QCOMPARE(p.options.slave, 100);
+        QCOMPARE(p.options.baud, 115200);
+        QVERIFY(p.options.link.isEmpty());
+        QVERIFY(!p.options.faults.silent && !p.options.faults.badChecksum);
+        QCOMPARE(p.options.faults.wrongAddress, -1);
+    }
+
+    void everyOption()
+    {
+        const SimOptionsParse p = ParseSimOptions({"--type", "position", "--slave=7", "--baud", "9600", "--link", "/tmp/zs",
+                                                   "--silent", "--bad-crc", "--wrong-address", "0", "--split-gap", "40",
+                                                   "--exception", "4", "--wrong-function=5", "--reply-delay", "12"});
+        QVERIFY2(p.ok, qPrintable(p.error));
+        const SimOptions& o = p.options;
+        QCOMPARE(o.type, PositionControl);
+        QCOMPARE(o.slave, 7);
+        QCOMPARE(o.baud, 9600);
+        QCOMPARE(o.link, QStringLiteral("/tmp/zs"));
+        QCOMPARE(o.replyDelayMs, 12);
+        QVERIFY(o.faults.silent);
+        QVERIFY(o.faults.badChecksum);
+        QCOMPARE(o.faults.wrongAddress, 0);
+        QCOMPARE(o.faults.splitGapMs, 40);
+        QCOMPARE(o.faults.exceptionCode, 4);
+        QCOMPARE(o.faults.wrongFunction, 5);
+        QVERIFY(ParseSimOptions({"--help"}).options.help);
+    }
+
+    void badArguments_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("unknown option") << QStringList{"--fast"} << "unknown argument '--fast'";
+        QTest::newRow("stray word") << QStringList{"speed"} << "unknown argument 'speed'";
+        QTest::newRow("type of no kind") << QStringList{"--type", "torque"} << "--type must be speed or position, not 'torque'";
+        QTest::newRow("type without value") << QStringList{"--type"} << "--type needs speed or position";
+        QTest::newRow("slave 0") << QStringList{"--slave", "0"} << "--slave must be a number from 1 to 255, not '0'";
+        QTest::newRow("slave 256") << QStringList{"--slave", "256"} << "--slave must be a number from 1 to 255, not '256'";
+        QTest::newRow("slave in words") << QStringList{"--slave=ten"} << "--slave must be a number from 1 to 255, not 'ten'";
+        QTest::newRow("baud missing") << QStringList{"--baud"} << "--baud needs a number";
+        QTest::newRow("baud negative") << QStringList{"--baud", "-9600"} << "--baud must be a number from 50 to 4000000, not '-9600'";
+        QTest::newRow("split gap 0") << QStringList{"--split-gap", "0"} << "--split-gap must be a number from 1 to 10000, not '0'";
+        QTest::newRow("exception huge") << QStringList{"--exception", "99999999999"}
+                                        << "--exception must be a number from 1 to 255, not '99999999999'";
+        QTest::newRow("flag with a value") << QStringList{"--silent=yes"} << "--silent takes no value";
+        QTest::newRow("empty link") << QStringList{"--link="} << "--link needs a path";
+    }
+    void badArguments()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, error);
+        const SimOptionsParse p = ParseSimOptions(args);
+        QVERIFY(!p.ok);
+        QCOMPARE(p.error, error);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimOptions)
+#include "test_sim_options.moc"
