@@ -140,7 +140,7 @@ private slots:
         QTest::newRow("speed 50.0 in position control") << int(PositionControl) << int(ids::SpeedSet) << int(ids::SpeedEdit)
                                                         << "50.0" << QByteArray::fromHex("6406002005DC");
         QTest::newRow("position -2") << int(PositionControl) << int(ids::PositionSet) << int(ids::PositionEdit) << "-2"
-                                     << QByteArray::fromHex("641000210002 04FFFFFFFE".replace(" ", ""));
+                                     << QByteArray::fromHex("64100021000204FFFFFFFE");
     }
     void setScaling()
     {
@@ -253,6 +253,7 @@ private slots:
         Rig r;
         startActive(r, kSpeed, SpeedControl);
         r.driver(kSpeed).setReg(27, 3);  // AlarmState of the speed layout
+        r.after(300);  // the answer already on its way still reports no alarm
         QStringList seen;
         for (int i = 0; i < 4; ++i) {
             r.after(300);

@@ -56,11 +56,16 @@ private slots:
 
     void commandWaitsWhileAnAnswerIsAwaited()
     {
-        // A slow driver: its answer is taken only after the next command phase has passed.
-        sim::SimTiming slow;
-        slow.replyDelayMs = 100;
-        Rig r(slow);
-        r.start(kSpeed, SpeedControl);
+        // The answer to the second status read comes late: it is taken only after the next
+        // command phase has passed.
+        Rig r;
+        int reads = 0;
+        r.ports.script = [&reads](const QByteArray& request) -> std::vector<std::pair<int, QByteArray>> {
+            if (request[1] == 0x06) return {{5, request}};
+            QByteArray answer = QByteArray::fromHex("640344") + QByteArray(0x44, 0);
+            return {{++reads == 2 ? 120 : 5, withCrc(answer)}};
+        };
+        r.start(QStringLiteral("SCRIPTED"), SpeedControl);
         const int64_t t0 = r.clock.nowMs();
         r.after(301);  // the second status read is out and awaited
         QCOMPARE(r.w->awaiting, uint8_t(1));
@@ -130,8 +135,8 @@ private slots:
     void burstsEightyMillisecondsApartAreTwoFrames()
     {
         Rig r;
-        r.start(kSpeed, SpeedControl);
         r.driver(kSpeed).faults().splitGapMs = 80;
+        r.start(kSpeed, SpeedControl);
         r.after(70);  // 60 ms after the first burst: its frame fails the check
         QCOMPARE(r.w->failureCount, 1);
         QCOMPARE(r.w->awaiting, uint8_t(1));
