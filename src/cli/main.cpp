@@ -4,10 +4,8 @@
 #include "CliOptions.h"
 #include "CliSession.h"
 #include "QtClock.h"
-#include "SystemPorts.h"
-#ifdef ZENTOR_CLI_WITH_SIM
 #include "SimPort.h"
-#endif
+#include "SystemPorts.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -54,7 +52,6 @@ int main(int argc, char* argv[])
     PortProvider* ports = &system;
     QString portName = options.port;
     std::function<QString()> openError = [&system] { return system.lastOpenError(); };
-#ifdef ZENTOR_CLI_WITH_SIM
     std::unique_ptr<sim::SimPortProvider> simulated;
     if (options.sim) {
         // The simulated driver keeps the driver's factory address; --slave may differ from it.
@@ -65,12 +62,6 @@ int main(int argc, char* argv[])
         ports = simulated.get();
         openError = {};
     }
-#else
-    if (options.sim) {
-        std::fputs("zentor-cli: this build has no simulated driver\n", stderr);
-        return ExitUsage;
-    }
-#endif
 
     CliSession session(options, clock, *ports, portName,
                        {[](const QString& line) { printLine(stdout, QString(), line); },

@@ -1,0 +1,123 @@
+// zentor-cli as a program, against its embedded simulated driver in real time: each command's
+// round trip, the exit codes, and SIGTERM ending a repeated status.
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <csignal>
+#include <sys/types.h>
+
+namespace {
+
+struct Result {
+    int code = -1;
+    QString out, err;
+};
+
+Result runCli(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(ZENTOR_CLI), args);
+    Result r;
+    if (!p.waitForStarted(10000) || !p.waitForFinished(30000)) {
+        p.kill();
+        p.waitForFinished(5000);
+        r.err = QStringLiteral("did not finish");
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+QStringList lines(const QString& text) { return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+
+QJsonObject json(const QString& line) { return QJsonDocument::fromJson(line.toUtf8()).object(); }
+
+}  // namespace
+
+class TestCliSim : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTrips_data()
+    {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("firstLine");  // a regular expression
+        QTest::newRow("status text") << "--sim status" << 0 << "^speed: \\d+ RPM$";
+        QTest::newRow("status position text") << "--sim --type position status" << 0 << "^speed: \\d+ RPM$";
+        QTest::newRow("read") << "--sim read 0 2" << 0 << "^0 = \\d+ \\(0x[0-9A-F]{4}\\)$";
+        QTest::newRow("write") << "--sim write 1 500" << 0 << "^register 1 = 500 \\(0x01F4\\) confirmed$";
+        QTest::newRow("write negative") << "--sim write 2 -1" << 0 << "^register 2 = 65535 \\(0xFFFF\\) confirmed$";
+        QTest::newRow("write-position") << "--sim --type position write-position -2" << 0 << "^target position -2 steps confirmed$";
+        QTest::newRow("id") << "--sim id" << 0 << "^100$";
+        QTest::newRow("set-id answers from the new address") << "--sim set-id 7" << 0 << "^7$";
+        QTest::newRow("apply") << "--sim apply" << 0 << "^settings applied$";
+        QTest::newRow("ports") << "--sim ports" << 0 << "^SIM-SPEED$";
+        QTest::newRow("ports position") << "--sim --type position ports" << 0 << "^SIM-POSITION$";
+        QTest::newRow("another slave is silent") << "--sim --slave 7 status" << 4 << "";
+        QTest::newRow("bad command line") << "--sim spin" << 2 << "";
+        QTest::newRow("missing port") << "--port /nonexistent/port status" << 3 << "";
+        QTest::newRow("help") << "--help" << 0 << "^usage: zentor-cli";
+    }
+    void roundTrips()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, firstLine);
+        const Result r = runCli(args.split(QLatin1Char(' ')));
+        QTEST(r.code, "code");
+        if (!firstLine.isEmpty()) {
+            const QStringList out = lines(r.out);
+            QVERIFY2(!out.isEmpty(), qPrintable(r.err));
+            QVERIFY2(QRegularExpression(firstLine).match(out[0]).hasMatch(), qPrintable(out[0]));
+        }
+        if (r.code == 0) QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        else QVERIFY2(r.err.startsWith(QLatin1String("zentor-cli: ")), qPrintable(r.err));
+    }
+
+    void statusJsonOfEachType_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("roleOfTheType");
+        QTest::newRow("speed") << "speed" << "SpeedCommand";
+        QTest::newRow("position") << "position" << "PositionHigh";
+    }
+    void statusJsonOfEachType()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, roleOfTheType);
+        const Result r = runCli({QStringLiteral("--sim"), QStringLiteral("--type"), type, QStringLiteral("--json"),
+                                 QStringLiteral("--every"), QStringLiteral("100"), QStringLiteral("--count"),
+                                 QStringLiteral("3"), QStringLiteral("status")});
+        QCOMPARE(r.code, 0);
+        const QStringList out = lines(r.out);
+        QCOMPARE(out.size(), 3);
+        for (const QString& line : out) {
+            const QJsonObject o = json(line);
+            QVERIFY2(o.contains(roleOfTheType), qPrintable(line));
+            QVERIFY(o.contains(QStringLiteral("MotorRpm")));
+            // The low byte of register 0 is the driver's address.
+            QCOMPARE(o.value(QStringLiteral("DeviceIdRegister")).toInt() & 0xFF, 100);
+        }
+    }
+
+    void sigtermEndsARepeatedStatus()
+    {
+        QProcess p;
+        p.start(QStringLiteral(ZENTOR_CLI), {QStringLiteral("--sim"), QStringLiteral("--json"), QStringLiteral("--every"),
+                                             QStringLiteral("100"), QStringLiteral("status")});
+        QVERIFY(p.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(p.canReadLine(), 10000);
+        ::kill(pid_t(p.processId()), SIGTERM);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliSim)
+#include "test_cli_sim.moc"
