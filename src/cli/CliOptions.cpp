@@ -67,14 +67,14 @@ CliParse fail(const QString& message)
     return p;
 }
 
-struct CommandSpec {
+struct CommandEntry {
     const char* name;
     Command command;
     int minArgs;
     int maxArgs;
 };
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandEntry kCommands[] = {
     {"ports", Command::Ports, 0, 0},          {"status", Command::Status, 0, 0},
     {"read", Command::Read, 1, 2},            {"write", Command::Write, 2, 2},
     {"write-position", Command::WritePosition, 1, 1}, {"id", Command::Id, 0, 0},
@@ -136,14 +136,14 @@ CliParse ParseCliArguments(const QStringList& args)
             name = a.left(eq);
             value = a.mid(eq + 1);
         }
-        const Value* spec = nullptr;
+        const Value* known = nullptr;
         for (const Value& v : kOptions)
-            if (name == QLatin1String(v.name)) spec = &v;
-        if (!spec) return fail(QStringLiteral("unknown option %1").arg(name));
-        if (spec->takesValue && !inlineValue) {
+            if (name == QLatin1String(v.name)) known = &v;
+        if (!known) return fail(QStringLiteral("unknown option %1").arg(name));
+        if (known->takesValue && !inlineValue) {
             if (i + 1 >= args.size()) return fail(QStringLiteral("%1 needs a value").arg(name));
             value = args[++i];
-        } else if (!spec->takesValue && inlineValue) {
+        } else if (!known->takesValue && inlineValue) {
             return fail(QStringLiteral("%1 takes no value").arg(name));
         }
         if (name == QLatin1String("--port")) {
@@ -199,8 +199,8 @@ CliParse ParseCliArguments(const QStringList& args)
 
     if (positional.isEmpty()) return fail(QStringLiteral("no command given"));
     const QString name = positional.takeFirst();
-    const CommandSpec* command = nullptr;
-    for (const CommandSpec& c : kCommands)
+    const CommandEntry* command = nullptr;
+    for (const CommandEntry& c : kCommands)
         if (name == QLatin1String(c.name)) command = &c;
     if (!command) return fail(QStringLiteral("unknown command %1").arg(name));
     o.command = command->command;
