@@ -44,6 +44,9 @@ def main():
     if shutil.which("mbpoll") is None:
         print("mbpoll is not installed: skipped")
         return SKIP
+    bad = subprocess.run([sys.argv[1], "--slave", "0"], stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=20)
+    if bad.returncode == 0 or "--slave" not in bad.stderr or bad.stdout:
+        fail("a bad argument gave exit %d, stderr %r, stdout %r" % (bad.returncode, bad.stderr, bad.stdout))
     workdir = tempfile.mkdtemp(prefix="zentor-sim-e2e-")
     link = os.path.join(workdir, "driver")
     sim = subprocess.Popen([sys.argv[1], "--link", link], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
