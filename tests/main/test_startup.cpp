@@ -1,6 +1,7 @@
 // The main window's start-up state, keyboard filter, launchers and shutdown.
 
 #include "ChartDraw.h"
+#include "DrawStatic.h"
 #include "ProjectInfo.h"
 #include "Rig.h"
 
@@ -33,6 +34,13 @@ private slots:
         QCOMPARE(r.w->control(ids::RpmDisplay)->toolTip(), QStringLiteral("Toggle View RPM Mode"));
         QCOMPARE(r.w->control(ids::Web)->toolTip(), QString::fromLatin1(project::kWebHost));
         QVERIFY(r.notes.texts.isEmpty());
+        // No control type yet: the dial shows no actual position.
+        QVERIFY(!r.w->dial()->ActualShown());
+        r.w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(r.w.get()));
+        const QImage dial = r.w->dial()->Bitmap();
+        for (int y = 0; y < dial.height(); ++y)
+            for (int x = 0; x < dial.width(); ++x) QVERIFY(dial.pixelColor(x, y) != CDrawStatic::kActual);
     }
 
     void enterAndEscapeNeverCloseTheWindow()
