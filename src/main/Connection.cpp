@@ -77,10 +77,7 @@ void CZentorDlg::OnOpenClose()
         return;
     }
     // Close request: the flags and captions change when the link reports that it has closed.
-    scheduler_.kill(BlinkTimer);
-    scheduler_.kill(TransmitTimer);
-    scheduler_.kill(ReceiveTimer);
-    scheduler_.kill(PollTimer);
+    StopCommunicationTimers();
     link->Stop();
     ResetPanel(controlType);
     // A link that never got its port under watch sends no closed notification; its close
@@ -161,10 +158,7 @@ void CZentorDlg::OnPortRemoved(const QString& name)
 {
     if (link && link->connected && link->portName == name) {
         removalInProgress = 1;
-        scheduler_.kill(BlinkTimer);
-        scheduler_.kill(TransmitTimer);
-        scheduler_.kill(ReceiveTimer);
-        scheduler_.kill(PollTimer);
+        StopCommunicationTimers();
         link->Stop();
         env_.clock.pause(200);
         link->Close();

@@ -152,12 +152,14 @@ void CZentorDlg::ProcessResponse()
     }
 }
 
+void CZentorDlg::StopCommunicationTimers()
+{
+    for (int id : {BlinkTimer, TransmitTimer, ReceiveTimer, PollTimer}) scheduler_.kill(id);
+}
+
 void CZentorDlg::CommunicationFailure(int)
 {
-    scheduler_.kill(BlinkTimer);
-    scheduler_.kill(TransmitTimer);
-    scheduler_.kill(ReceiveTimer);
-    scheduler_.kill(PollTimer);
+    StopCommunicationTimers();
     running = 0;
     pollPhase = 0;
     blinkPhase = 0;

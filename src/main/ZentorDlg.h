@@ -124,6 +124,8 @@ private:
     bool BusyGuardPasses();
     bool CommunicationStarted();
     void StatusPhaseSend();
+    // Timers 1 to 4: the lamp's blink, both line timers and the poll tick.
+    void StopCommunicationTimers();
     void ProcessResponse();
     void SetIdLabel();
     void setText(int id, const QString& text);
