@@ -120,6 +120,20 @@ private slots:
         QVERIFY(r.notes.texts.isEmpty());
     }
 
+    void closeCompletesForALinkThatCannotReportItsEnd()
+    {
+        // A link whose port never came under watch sends no closed notification; the close
+        // request must not wait for one for ever.
+        Rig r;
+        r.open(kSpeed);
+        r.w->link->threadRunning = 0;
+        r.press(ids::OpenClose);
+        r.clock.runDue();
+        QVERIFY(!r.w->link);
+        QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Open"));
+        QCOMPARE(r.w->portOpen, uint8_t(0));
+    }
+
     void pluggingASecondPortKeepsTheOpenOneSelected()
     {
         Rig r;
