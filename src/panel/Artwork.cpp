@@ -43,16 +43,6 @@ QPolygonF Vertical(qreal x, qreal y0, qreal y1)
                       QPointF(x - kHalf, y1 - kHalf), QPointF(x - kHalf, y0 + kHalf)});
 }
 
-QFont SansFont(int pixelSize, QFont::Weight weight)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
-                      QStringLiteral("Helvetica")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    return font;
-}
 
 QPolygonF SegmentShape(int bit)
 {
@@ -132,13 +122,13 @@ void DrawLeftPicture(QPainter& p)
     p.fillRect(QRectF(size.width() - 3, 0, 3, size.height()), QColor(0, 171, 241, 120));
 
     if (qGuiApp) {
-        QFont name = SansFont(38, QFont::Bold);
+        QFont name = ArialFont(38, QFont::Bold);
         name.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
         p.setFont(name);
         p.setPen(Qt::white);
         p.drawText(QRectF(0, 40, size.width(), 50), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Zentor"));
         p.fillRect(QRectF(size.width() / 2 - 28, 96, 56, 3), kActualOrange);
-        QFont caption = SansFont(12, QFont::Normal);
+        QFont caption = ArialFont(12, QFont::Normal);
         caption.setLetterSpacing(QFont::AbsoluteSpacing, 1.0);
         p.setFont(caption);
         p.setPen(QColor(180, 196, 214));
@@ -272,6 +262,17 @@ QIcon AppIcon()
         icon.addPixmap(QPixmap::fromImage(image));
     }
     return icon;
+}
+
+QFont ArialFont(int pixelSize, QFont::Weight weight)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                      QStringLiteral("Helvetica")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    return font;
 }
 
 }  // namespace zentor::art

@@ -4,6 +4,7 @@
 // rendered once per pixel ratio and kept.
 
 #include <QColor>
+#include <QFont>
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
@@ -45,5 +46,9 @@ QImage Image(int resourceId, qreal devicePixelRatio);
 QPixmap DigitPixmap(int resourceId, qreal devicePixelRatio);
 // The application icon (resource 128) with renderings of 16, 32, 48, 64 and 256 pixels.
 QIcon AppIcon();
+
+// Arial where it exists, else a sans serif of the same widths (the label boxes of the drawn
+// controls are sized for Arial), else any sans serif; sized in pixels.
+QFont ArialFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 
 }  // namespace zentor::art

@@ -1,5 +1,7 @@
 #include "ChartDraw.h"
 
+#include "Artwork.h"
+
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -46,18 +48,6 @@ void AppendLine(std::vector<QRect>& out, QPoint a, QPoint b)
     }
 }
 
-// Arial where it exists, else a sans serif of the same widths (the label boxes are sized
-// for Arial), else any sans serif.
-QFont ArialFont(int pixelSize, QFont::Weight weight = QFont::Normal)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
-                      QStringLiteral("Helvetica")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    return font;
-}
 
 }  // namespace
 
@@ -80,7 +70,7 @@ CChartDraw::CChartDraw(QWidget* parent) : QFrame(parent)
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    font_ = ArialFont(12);
+    font_ = art::ArialFont(12);
     series_.reserve(10);
     // The pixels of one trace, kept between redraws so a sample allocates nothing.
     pixels_.reserve(8192);

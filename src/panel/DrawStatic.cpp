@@ -1,5 +1,7 @@
 #include "DrawStatic.h"
 
+#include "Artwork.h"
+
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -45,18 +47,6 @@ QRect Box(int left, int top, int right, int bottom)
     return QRect(left, top, right - left, bottom - top);
 }
 
-// Arial where it exists, else a sans serif of the same widths (the label boxes are sized
-// for Arial), else any sans serif.
-QFont ArialFont(int pixelSize, QFont::Weight weight = QFont::Normal)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
-                      QStringLiteral("Helvetica")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    return font;
-}
 
 }  // namespace
 
@@ -70,8 +60,8 @@ QString FormatPosition(int32_t value, bool degreesMode)
 CDrawStatic::CDrawStatic(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    largeFont_ = ArialFont(15, QFont::Bold);
-    smallFont_ = ArialFont(12);
+    largeFont_ = art::ArialFont(15, QFont::Bold);
+    smallFont_ = art::ArialFont(12);
     const QString zero = QStringLiteral("0.0") + QChar(0x00B0);
     actualText_ = targetText_ = stepsText_ = zero;
     resize(250, 250);
