@@ -134,11 +134,12 @@ void CZentorDlg::OnStartStop()
     }
     scheduler_.kill(PollTimer);
     env_.clock.pause(200);
-    scheduler_.kill(TransmitTimer);
-    scheduler_.kill(ReceiveTimer);
-    scheduler_.kill(BlinkTimer);
+    StopCommunicationTimers();
     running = 0;
     pollPhase = 0;
+    // An answer still on its way belongs to the stopped cycle: it must not fill the panel
+    // again after the reset below.
+    awaiting = 0;
     ResetPanel(controlType);
     RefreshDigits();
     RefreshConnectionControls();
@@ -156,6 +157,7 @@ void CZentorDlg::OnSerialFailed(int, const QString& portName)
 
 void CZentorDlg::OnPortRemoved(const QString& name)
 {
+    const uint8_t outerRemoval = removalInProgress;
     if (link && link->connected && link->portName == name) {
         removalInProgress = 1;
         StopCommunicationTimers();
@@ -166,14 +168,20 @@ void CZentorDlg::OnPortRemoved(const QString& name)
         portOpen = 0;
         running = 0;
         pollPhase = 0;
-        regs.values.clear();
+        // The panel shows no reading of a driver that is gone: placeholders, zeros, an empty
+        // graph and the motor-output view (this also clears the values).
+        display.alarmFlash = false;
+        display.outputView = false;
+        setText(ids::RpmCaption, panel::RpmCaption(false));
+        ResetPanel(controlType);
         RefreshConnectionControls();
         sequenceRunning = 0;
         RefreshEmbeddedDialogs();
         env_.notifier.message(this, QStringLiteral("ComPort Disconnected!"));
     }
     RefreshComPortList();
-    removalInProgress = 0;
+    // A removal reported again while the message of the first is open leaves the flag to it.
+    if (!outerRemoval) removalInProgress = 0;
 }
 
 }  // namespace zentor

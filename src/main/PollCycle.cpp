@@ -127,6 +127,9 @@ void CZentorDlg::OnTimer(int id)
 void CZentorDlg::ProcessResponse()
 {
     if (!link || link->lastIndex <= 0) return;
+    // After a failure the request on record is gone: a frame that straggles in then answers
+    // nothing and must not count against the next start.
+    if (link->transmitBuffer[1] == 0) return;
     if (failureCount >= 2) {
         CommunicationFailure(ExchangeFailed);
         return;
@@ -155,6 +158,12 @@ void CZentorDlg::ProcessResponse()
 void CZentorDlg::StopCommunicationTimers()
 {
     for (int id : {BlinkTimer, TransmitTimer, ReceiveTimer, PollTimer}) scheduler_.kill(id);
+    // What the line timers would have done: without it a frame cut off here stays open, and
+    // the first answer after the next Start is glued to its end and refused.
+    if (link) {
+        link->receiveBusy = 0;
+        link->transmitBusy = 0;
+    }
 }
 
 void CZentorDlg::CommunicationFailure(int)
@@ -167,11 +176,11 @@ void CZentorDlg::CommunicationFailure(int)
     display.outputView = false;
     setText(ids::RpmCaption, panel::RpmCaption(false));
     failureCount = 0;
-    env_.notifier.message(this, QStringLiteral("Check Device or Connected Line"));
     if (link) {
         std::memset(link->receiveBuffer, 0, sizeof link->receiveBuffer);
         std::memset(link->transmitBuffer, 0, sizeof link->transmitBuffer);
     }
+    env_.notifier.message(this, QStringLiteral("Check Device or Connected Line"));
     std::memset(pending.block, 0, sizeof pending.block);
     std::memset(statusFrame, 0, sizeof statusFrame);
     std::memset(commandFrame, 0, sizeof commandFrame);

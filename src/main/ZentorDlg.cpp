@@ -10,6 +10,7 @@
 #include "DrawStatic.h"
 #include "PanelColours.h"
 #include "ProjectInfo.h"
+#include "TypingLimit.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -247,7 +248,7 @@ void CZentorDlg::buildWindow()
     connect(speedSlider, &QSlider::sliderReleased, this, &CZentorDlg::OnSpeedSliderReleased);
     auto* speedEdit = new QLineEdit(p);
     speedEdit->setGeometry(238, 40, 70, 30);
-    speedEdit->setMaxLength(5);
+    speedEdit->setValidator(new TypingLimit(5, speedEdit));
     speedEdit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     registerControl(ids::SpeedEdit, speedEdit);
     connect(speedEdit, &QLineEdit::textChanged, this, &CZentorDlg::OnSpeedEditChanged);
@@ -262,7 +263,7 @@ void CZentorDlg::buildWindow()
     connect(positionSlider, &QSlider::sliderReleased, this, &CZentorDlg::OnPositionSliderReleased);
     auto* positionEdit = new QLineEdit(p);
     positionEdit->setGeometry(238, 40, 100, 30);
-    positionEdit->setMaxLength(11);
+    positionEdit->setValidator(new TypingLimit(11, positionEdit));
     positionEdit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     registerControl(ids::PositionEdit, positionEdit);
     connect(positionEdit, &QLineEdit::textChanged, this, &CZentorDlg::OnPositionEditChanged);
@@ -367,6 +368,8 @@ void CZentorDlg::InitWindow()
 bool CZentorDlg::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    // A Ctrl released while another window had the keyboard is never seen here.
+    if (type == QEvent::WindowDeactivate && watched == this) ctrlHeld = 0;
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
         return QDialog::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);

@@ -1,6 +1,7 @@
 // The connection workflow through the real window: open, close, start, stop, and adapters
 // that come and go.
 
+#include "ChartDraw.h"
 #include "Rig.h"
 
 using namespace zentor;
@@ -177,9 +178,31 @@ private slots:
         QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Open"));
         QCOMPARE(r.text(ids::StartStop), QStringLiteral("Start"));
         for (int reg = 0; reg < RegisterValues::kCount; ++reg) QCOMPARE(r.w->regs.values.at(reg), uint16_t(0));
+        // Nothing of the driver that is gone stays on the panel.
+        QCOMPARE(r.text(ids::MaxRpmLabel), QStringLiteral("Max. RPM : ____"));
+        QCOMPARE(r.text(ids::Stop), QStringLiteral("STOP"));
+        QCOMPARE(r.w->chart()->Series().front()->count, 0);
         QCOMPARE(r.get<QComboBox>(ids::ComPortList)->findText(kSpeed), -1);
         r.after(2000);  // the list's own look later finds nothing more to report
         QCOMPARE(r.notes.texts.size(), 1);
+    }
+
+    void stopJustAfterAReadThenStartAgain()
+    {
+        // Stop while an answer is still on the line: it neither fills the reset panel nor
+        // spoils the first answer after the next Start.
+        Rig r;
+        r.start(kSpeed, SpeedControl);
+        r.after(605);  // the busy guard of Start has passed; the read of 600 is being answered
+        r.press(ids::StartStop);
+        r.after(1000);
+        QCOMPARE(r.text(ids::MaxRpmLabel), QStringLiteral("Max. RPM : ____"));
+        QCOMPARE(r.text(ids::Stop), QStringLiteral("STOP"));
+        r.press(ids::StartStop);
+        r.after(2000);
+        QVERIFY(r.notes.texts.isEmpty());
+        QCOMPARE(r.w->failureCount, 0);
+        QCOMPARE(r.text(ids::MaxRpmLabel), QStringLiteral("Max. RPM : 3000"));
     }
 
     void stopKeepsThePortAndTheWaitingCommand()

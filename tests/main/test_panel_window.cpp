@@ -118,6 +118,21 @@ private slots:
         QTEST(r.text(ids::PositionEdit), "edit");
     }
 
+    void targetSpeedAboveTheMaximumIsShownWhole()
+    {
+        // The edit takes five typed characters, but shows the driver's target as it is.
+        Rig r;
+        r.driver(kSpeed).setReg(31, 100);  // MaxRpm
+        r.driver(kSpeed).setReg(1, 1500);  // SpeedCommand
+        startActive(r, kSpeed, SpeedControl);
+        QCOMPARE(r.text(ids::SpeedEdit), QStringLiteral("1500.0"));
+        auto* edit = r.get<QLineEdit>(ids::SpeedEdit);
+        edit->setFocus();
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("100.00"));
+        QCOMPARE(edit->text(), QStringLiteral("100.0"));
+    }
+
     void slidersWhileNotStartedGoBackToZero()
     {
         Rig r;
