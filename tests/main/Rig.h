@@ -100,6 +100,20 @@ private:
     QStringList scripted_;
 };
 
+// Records message texts. A message box runs its own event loop in the real program, so
+// timers and serial bytes go on while it is open: whileShown imitates that.
+class TestNotifier final : public Notifier {
+public:
+    void message(QWidget*, const QString& text) override
+    {
+        texts.append(text);
+        if (whileShown) whileShown();
+    }
+    QString last() const { return texts.isEmpty() ? QString() : texts.last(); }
+    QStringList texts;
+    std::function<void()> whileShown;
+};
+
 inline QByteArray withCrc(QByteArray frame)
 {
     const uint16_t crc = Crc16Modbus(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size()));
@@ -164,7 +178,7 @@ struct Rig {
     sim::SimDriver& driver(const QString& name) { return *sim.driver(name); }
 
     VirtualClock clock;
-    RecordingNotifier notes;
+    TestNotifier notes;
     sim::SimPortProvider sim;
     ProbePorts ports;
     QList<QUrl> urls;

@@ -202,6 +202,19 @@ private slots:
         QCOMPARE(r.notes.texts.size(), 1);
     }
 
+    void runTwiceWithin500msQueuesOneCommand()
+    {
+        Rig r;
+        startActive(r, kSpeed, SpeedControl);
+        r.press(ids::Run);
+        r.after(200);
+        QCOMPARE(r.sentWith(0x06).size(), size_t(1));
+        r.press(ids::Stop);  // within 500 ms of RUN: ignored
+        r.after(600);
+        QCOMPARE(r.sentWith(0x06).size(), size_t(1));
+        QCOMPARE(uint8_t(r.sentWith(0x06)[0].frame[5]), uint8_t(1));
+    }
+
     void selectSwitchesTheGroups()
     {
         Rig r;

@@ -192,6 +192,23 @@ private slots:
         QCOMPARE(r.w->failureCount, 1);
     }
 
+    void aFrameAfterTheFailureCountsNothing()
+    {
+        // An answer in four pieces 80 ms apart: two refused frames, the third ends
+        // communication, the fourth comes in after it and answers no request any more.
+        Rig r;
+        r.ports.script = [](const QByteArray&) -> std::vector<std::pair<int, QByteArray>> {
+            const QByteArray piece = QByteArray::fromHex("6403");
+            return {{5, piece}, {85, piece}, {165, piece}, {245, piece}};
+        };
+        r.start(QStringLiteral("SCRIPTED"), SpeedControl);
+        r.after(240);
+        QCOMPARE(r.notes.texts, QStringList{QStringLiteral("Check Device or Connected Line")});
+        r.after(200);
+        QCOMPARE(r.w->failureCount, 0);
+        QCOMPARE(r.notes.texts.size(), 1);
+    }
+
     void noLinkWhenARequestIsDue()
     {
         Rig r;

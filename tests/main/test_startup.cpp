@@ -59,6 +59,16 @@ private slots:
         QCOMPARE(r.w->result(), int(QDialog::Rejected));
     }
 
+    void theCloseBoxEndsTheWindow()
+    {
+        Rig r;
+        r.w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(r.w.get()));
+        QVERIFY(r.w->close());
+        QVERIFY(!r.w->isVisible());
+        QCOMPARE(r.w->result(), int(QDialog::Rejected));
+    }
+
     void ctrlIsTracked()
     {
         Rig r;
