@@ -97,9 +97,7 @@ void CZentorDlg::OnSerialClosed(int)
     portOpen = 0;
     running = 0;
     pollPhase = 0;
-    display.alarmFlash = false;
-    display.outputView = false;
-    setText(ids::RpmCaption, panel::RpmCaption(false));
+    ResetRpmView();
     RefreshDigits();
     RestartGraph();
     RefreshConnectionControls();
@@ -170,9 +168,7 @@ void CZentorDlg::OnPortRemoved(const QString& name)
         pollPhase = 0;
         // The panel shows no reading of a driver that is gone: placeholders, zeros, an empty
         // graph and the motor-output view (this also clears the values).
-        display.alarmFlash = false;
-        display.outputView = false;
-        setText(ids::RpmCaption, panel::RpmCaption(false));
+        ResetRpmView();
         ResetPanel(controlType);
         RefreshConnectionControls();
         sequenceRunning = 0;

@@ -153,6 +153,13 @@ void CZentorDlg::OnRpmDisplayClicked()
     RefreshDigits();
 }
 
+void CZentorDlg::ResetRpmView()
+{
+    display.alarmFlash = false;
+    display.outputView = false;
+    setText(ids::RpmCaption, panel::RpmCaption(false));
+}
+
 void CZentorDlg::OnSelect()
 {
     if (!BusyGuardPasses()) return;

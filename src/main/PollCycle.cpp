@@ -172,9 +172,7 @@ void CZentorDlg::CommunicationFailure(int)
     running = 0;
     pollPhase = 0;
     blinkPhase = 0;
-    display.alarmFlash = false;
-    display.outputView = false;
-    setText(ids::RpmCaption, panel::RpmCaption(false));
+    ResetRpmView();
     failureCount = 0;
     if (link) {
         std::memset(link->receiveBuffer, 0, sizeof link->receiveBuffer);

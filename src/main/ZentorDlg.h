@@ -134,6 +134,8 @@ private:
     void ShowDigits(const std::array<int, 5>& digits);
     void RefreshColours();
     void RestartGraph();
+    // The RPM digits back to no flash and motor output, with their caption.
+    void ResetRpmView();
 
     // Panel handlers.
     void OnSelect();
