@@ -3,6 +3,9 @@
 
 #include "ChartDraw.h"
 #include "Rig.h"
+#include "SimulatorControls.h"
+
+#include <QAction>
 
 using namespace zentor;
 using namespace zentor::testing;
@@ -203,6 +206,25 @@ private slots:
         QVERIFY(r.notes.texts.isEmpty());
         QCOMPARE(r.w->failureCount, 0);
         QCOMPARE(r.text(ids::MaxRpmLabel), QStringLiteral("Max. RPM : 3000"));
+    }
+
+    void simulatedPortPulledAndPluggedByTheOperator()
+    {
+        Rig r;
+        SimulatorControls controls(*r.w, r.sim, {kSpeed, kPosition});
+        QCOMPARE(r.w->actions().at(0)->text(), QStringLiteral("Pull out SIM-SPEED"));
+        r.start(kSpeed, SpeedControl);
+        r.after(600);
+        controls.toggle(kSpeed);
+        r.after(10);
+        QCOMPARE(r.notes.texts, QStringList{QStringLiteral("ComPort Disconnected!")});
+        QCOMPARE(r.w->actions().at(0)->text(), QStringLiteral("Plug in SIM-SPEED"));
+        QCOMPARE(r.get<QComboBox>(ids::ComPortList)->findText(kSpeed), -1);
+        r.w->actions().at(0)->trigger();
+        QCOMPARE(r.get<QComboBox>(ids::ComPortList)->findText(kSpeed), 0);
+        QCOMPARE(r.w->actions().at(0)->text(), QStringLiteral("Pull out SIM-SPEED"));
+        r.open(kSpeed);
+        QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Ready"));
     }
 
     void stopKeepsThePortAndTheWaitingCommand()
