@@ -26,7 +26,8 @@ namespace zentor {
 namespace {
 
 constexpr int kWidth = 1180;
-constexpr int kHeight = 720;
+// Fits a 1366 x 768 screen with its title bar and a task bar.
+constexpr int kHeight = 680;
 
 QFont boldFont(int pixels)
 {
@@ -200,11 +201,11 @@ void CZentorDlg::buildWindow()
     // Current graph and rotor angle dial.
     label(0, this, QRect(214, 206, 300, 18), QStringLiteral("Motor Current"))->setFont(boldFont(12));
     chart_ = new CChartDraw(this);
-    chart_->setGeometry(214, 226, 430, 210);
+    chart_->setGeometry(214, 226, 430, 190);
     registerControl(ids::CurrentGraph, chart_);
-    label(0, this, QRect(214, 444, 300, 18), QStringLiteral("Rotor Angle"))->setFont(boldFont(12));
+    label(0, this, QRect(214, 422, 300, 18), QStringLiteral("Rotor Angle"))->setFont(boldFont(12));
     dial_ = new CDrawStatic(this);
-    dial_->setGeometry(214, 464, 250, 250);
+    dial_->setGeometry(214, 442, 232, 232);
     registerControl(ids::AngleDial, dial_);
 
     // Motor controls, grouped.

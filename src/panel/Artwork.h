@@ -16,7 +16,7 @@ namespace zentor::art {
 inline constexpr QSize kDigitSize{41, 64};
 // Natural sizes of the fixed pictures: 160 along the window's left edge, 161 across the
 // top of the right-hand area.
-inline constexpr QSize kLeftPictureSize{200, 720};
+inline constexpr QSize kLeftPictureSize{200, 680};
 inline constexpr QSize kTopPictureSize{956, 6};
 // The icon image returned for id 128, and the sizes the application icon carries.
 inline constexpr int kIconImageSize = 256;

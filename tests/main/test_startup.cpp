@@ -43,6 +43,19 @@ private slots:
             for (int x = 0; x < dial.width(); ++x) QVERIFY(dial.pixelColor(x, y) != CDrawStatic::kActual);
     }
 
+    void everyControlLiesInsideAWindowThatFitsTheSmallestScreen()
+    {
+        Rig r;
+        QVERIFY(r.w->height() + 40 <= 768);  // with its title bar on a 1366 x 768 screen
+        QVERIFY(r.w->width() <= 1366);
+        const QRect window = r.w->rect();
+        for (QWidget* child : r.w->findChildren<QWidget*>()) {
+            if (!child->property("controlId").isValid()) continue;
+            const QRect at(child->mapTo(r.w.get(), QPoint(0, 0)), child->size());
+            QVERIFY2(window.contains(at), qPrintable(child->objectName()));
+        }
+    }
+
     void enterAndEscapeNeverCloseTheWindow()
     {
         Rig r;

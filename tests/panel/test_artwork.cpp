@@ -91,9 +91,9 @@ private slots:
 
     void picturesAndIcon()
     {
-        QCOMPARE(art::Image(rid::LeftPicture).size(), QSize(200, 720));
+        QCOMPARE(art::Image(rid::LeftPicture).size(), QSize(200, 680));
         QCOMPARE(art::Image(rid::TopPicture).size(), QSize(956, 6));
-        QCOMPARE(art::Image(rid::LeftPicture, 2.0).size(), QSize(400, 1440));
+        QCOMPARE(art::Image(rid::LeftPicture, 2.0).size(), QSize(400, 1360));
         // The top strip runs from the console's blue on the left to its orange on the right.
         const QImage strip = art::Image(rid::TopPicture);
         QVERIFY(strip.pixelColor(0, 4).blue() > 200 && strip.pixelColor(0, 4).red() < 60);
