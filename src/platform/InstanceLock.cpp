@@ -1,6 +1,7 @@
 #include "InstanceLock.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
 
@@ -13,7 +14,11 @@ InstanceLock::~InstanceLock() = default;
 QString InstanceLock::defaultPath()
 {
     QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME", QStringLiteral("user")));
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("zentor-%1.lock").arg(user));
+    // A temporary folder that does not exist would put the lock beside whatever folder the
+    // console was started from.
+    QString folder = QDir::tempPath();
+    if (!QDir::isAbsolutePath(folder) || !QFileInfo(folder).isDir()) folder = QDir::rootPath() + QStringLiteral("tmp");
+    return QDir(folder).filePath(QStringLiteral("zentor-%1.lock").arg(user));
 }
 
 bool InstanceLock::acquire()
@@ -24,7 +29,9 @@ bool InstanceLock::acquire()
     // recognised by its process id and taken over.
     lock_->setStaleLockTime(0);
     if (lock_->tryLock(0)) return true;
-    return false;
+    // Only a lock held by a running console means one runs; a lock file that cannot be
+    // written at all says nothing of other consoles, and must not keep this one from starting.
+    return lock_->error() != QLockFile::LockFailedError;
 }
 
 }  // namespace zentor

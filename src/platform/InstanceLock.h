@@ -14,7 +14,8 @@ public:
     // path: the lock file; by default one per user in the temporary folder.
     explicit InstanceLock(QString path = QString());
     ~InstanceLock();
-    // True when this process now holds the lock; false when another running process does.
+    // False when another running process holds the lock; true when this one now holds it,
+    // or when no lock file can be made there at all.
     bool acquire();
     static QString defaultPath();
 
