@@ -1,6 +1,7 @@
 #include "ChartDraw.h"
 
 #include "Artwork.h"
+#include "OffscreenImage.h"
 
 #include <QPainter>
 #include <QResizeEvent>
@@ -163,8 +164,7 @@ bool CChartDraw::SetUpGeometry()
 {
     const QSize client = contentsRect().size().expandedTo(QSize(0, 0));
     const qreal dpr = devicePixelRatioF();
-    const bool sameImage = bitmap_.isNull() ? client.isEmpty() : bitmap_.devicePixelRatio() == dpr;
-    if (client.width() == clientWidth_ && client.height() == clientHeight_ && sameImage) return false;
+    if (!OffscreenImageStale(bitmap_, client, QSize(clientWidth_, clientHeight_), dpr)) return false;
     clientWidth_ = client.width();
     clientHeight_ = client.height();
     plotLeft_ = 2;
@@ -172,14 +172,7 @@ bool CChartDraw::SetUpGeometry()
     plotRight_ = clientWidth_ - 2;
     plotBottom_ = clientHeight_ - 2;
     xStep_ = 1;
-    // The image is kept in device pixels so the trace stays crisp on a scaled screen.
-    if (client.isEmpty()) {
-        bitmap_ = QImage();
-    } else {
-        bitmap_ = QImage((QSizeF(client) * dpr).toSize(), QImage::Format_RGB32);
-        bitmap_.setDevicePixelRatio(dpr);
-        bitmap_.fill(kBackground);
-    }
+    bitmap_ = MakeOffscreenImage(client, dpr, kBackground);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "DrawStatic.h"
 
 #include "Artwork.h"
+#include "OffscreenImage.h"
 
 #include <QPainter>
 #include <QResizeEvent>
@@ -120,8 +121,7 @@ bool CDrawStatic::SetUpGeometry()
 {
     const QSize client = size().expandedTo(QSize(0, 0));
     const qreal dpr = devicePixelRatioF();
-    const bool sameImage = bitmap_.isNull() ? client.isEmpty() : bitmap_.devicePixelRatio() == dpr;
-    if (client.width() == clientWidth_ && client.height() == clientHeight_ && sameImage) return false;
+    if (!OffscreenImageStale(bitmap_, client, QSize(clientWidth_, clientHeight_), dpr)) return false;
     clientWidth_ = client.width();
     clientHeight_ = client.height();
     centreX_ = clientWidth_ / 2;
@@ -131,14 +131,7 @@ bool CDrawStatic::SetUpGeometry()
     stepsBox_ = Box(cx - r + 7, cy - r, cx - r + 52, cy - r + 14);
     targetBox_ = Box(cx + r - 52, cy + r - 14, cx + r - 7, cy + r);
     centreBox_ = Box(cx - 30, cy - 8, cx + 30, cy + 8);
-    // The image is kept in device pixels so the dial stays crisp on a scaled screen.
-    if (client.isEmpty()) {
-        bitmap_ = QImage();
-    } else {
-        bitmap_ = QImage((QSizeF(client) * dpr).toSize(), QImage::Format_RGB32);
-        bitmap_.setDevicePixelRatio(dpr);
-        bitmap_.fill(kBackground);
-    }
+    bitmap_ = MakeOffscreenImage(client, dpr, kBackground);
     return true;
 }
 
