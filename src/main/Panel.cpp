@@ -180,14 +180,6 @@ void CZentorDlg::SelectControlType(int type)
     ResetPanel(type);
 }
 
-namespace {
-struct Group {
-    std::initializer_list<int> members;
-    bool speed;
-    bool position;
-};
-}  // namespace
-
 void CZentorDlg::ResetPanel(int type)
 {
     const bool speed = type == SpeedControl;

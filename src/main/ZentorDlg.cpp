@@ -392,11 +392,6 @@ void CZentorDlg::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), panel::kWindowBackground);
 }
 
-void CZentorDlg::reject()
-{
-    QDialog::reject();
-}
-
 void CZentorDlg::OnOpenDialog(int id)
 {
     QWidget* d = dialogs_.value(id);

@@ -109,13 +109,11 @@ public:
     CChartDraw* chart() const { return chart_; }
     CDrawStatic* dial() const { return dial_; }
     QWidget* infoPopup() const { return infoPopup_; }
-    int ModelListCount() const { return 100; }
     QStringList modelList;  // 100 texts, filled by the configuration load
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void reject() override;
 
 private:
     void buildWindow();
