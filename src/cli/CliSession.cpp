@@ -1,6 +1,7 @@
 #include "CliSession.h"
 
 #include "CliFormat.h"
+#include "DriverCommands.h"
 
 namespace zentor::cli {
 
@@ -105,8 +106,8 @@ void CliSession::run()
         return;
     }
     case Command::SetId: {
-        // The driver answers from its new address; the check allows that for 0xF000.
-        const int n = BuildWriteSingleRegister(frame, slave, 0xF000, static_cast<uint16_t>(options_.newAddress));
+        // The driver answers from its new address; the answer check allows that for this register.
+        const int n = BuildWriteSingleRegister(frame, slave, kIdentityChangeRegister, static_cast<uint16_t>(options_.newAddress));
         send(frame, n, [this](const ExchangeResult& r) {
             output_.out(QString::number(uint8_t(r.answer[5])));
             finish(ExitOk);
@@ -114,7 +115,7 @@ void CliSession::run()
         return;
     }
     case Command::Apply: {
-        const int n = BuildWriteSingleRegister(frame, slave, 0xF001, 0xA1A1);
+        const int n = BuildWriteSingleRegister(frame, slave, kApplySettingsRegister, kApplySettingsValue);
         send(frame, n, [this](const ExchangeResult&) {
             output_.out(QStringLiteral("settings applied"));
             finish(ExitOk);

@@ -1,20 +1,13 @@
 #include "ModbusFrames.h"
 
 #include "Crc16Modbus.h"
+#include "DriverCommands.h"
 
 #include <cstring>
 
 namespace zentor {
 
 namespace {
-
-int appendCrc(uint8_t* frame, int length)
-{
-    const uint16_t crc = Crc16Modbus(frame, static_cast<size_t>(length));
-    frame[length] = static_cast<uint8_t>(crc & 0xFF);
-    frame[length + 1] = static_cast<uint8_t>(crc >> 8);
-    return length + 2;
-}
 
 void put16(uint8_t* at, int value)
 {
@@ -44,7 +37,7 @@ int BuildReadHoldingRegisters(uint8_t* out, int slaveAddress, int quantity)
     out[1] = 0x03;
     put16(out + 2, 0);
     put16(out + 4, quantity);
-    return appendCrc(out, 6);
+    return AppendCrc(out, 6);
 }
 
 int BuildWriteSingleRegister(uint8_t* out, int slaveAddress, int registerAddress, uint16_t value)
@@ -53,7 +46,7 @@ int BuildWriteSingleRegister(uint8_t* out, int slaveAddress, int registerAddress
     out[1] = 0x06;
     put16(out + 2, registerAddress);
     put16(out + 4, value);
-    return appendCrc(out, 6);
+    return AppendCrc(out, 6);
 }
 
 int BuildWriteMultipleRegisters(uint8_t* out, int slaveAddress, int startAddress, int quantity, const uint8_t* data)
@@ -65,7 +58,7 @@ int BuildWriteMultipleRegisters(uint8_t* out, int slaveAddress, int startAddress
     const int bytes = 2 * quantity;
     out[6] = static_cast<uint8_t>(bytes & 0xFF);
     if (bytes > 0) std::memmove(out + 7, data, static_cast<size_t>(bytes));
-    return appendCrc(out, 7 + bytes);
+    return AppendCrc(out, 7 + bytes);
 }
 
 ResponseCheck ValidateAndApplyResponse(const uint8_t* rx, int length, const uint8_t* request,
@@ -74,7 +67,8 @@ ResponseCheck ValidateAndApplyResponse(const uint8_t* rx, int length, const uint
     if (length < 2) return LengthMismatch;
 
     // The driver answers a change of its own address from the new address.
-    const bool addressChange = request[1] == 0x06 && request[2] == 0xF0 && request[3] == 0x00;
+    const int requestRegister = request[2] << 8 | request[3];
+    const bool addressChange = request[1] == 0x06 && requestRegister == kIdentityChangeRegister;
     if (request[0] != 0 && !addressChange && rx[0] != request[0]) return AddressMismatch;
 
     const uint8_t function = request[1];
@@ -90,8 +84,7 @@ ResponseCheck ValidateAndApplyResponse(const uint8_t* rx, int length, const uint
     }
     if (length != expected) return LengthMismatch;
 
-    const uint16_t crc = Crc16Modbus(rx, static_cast<size_t>(length - 2));
-    if (rx[length - 2] != (crc & 0xFF) || rx[length - 1] != (crc >> 8)) return ChecksumMismatch;
+    if (!CrcHolds(rx, length)) return ChecksumMismatch;
 
     if (function == 0x03) {
         if (rx[2] / 2 != request[5]) return QuantityMismatch;
@@ -109,7 +102,8 @@ ResponseCheck ValidateAndApplyResponse(const uint8_t* rx, int length, const uint
         break;
     }
     case 0x06:
-        if (request[2] != 0xF0) {
+        // The identity registers (0xF000, 0xF001) are commands, not registers of the image.
+        if (request[2] != (kIdentityChangeRegister >> 8)) {
             if (offset + 2 > RegisterImage::kBytes) return OutsideImage;
             image.write(offset, rx + 4, 2);
             settingsChanged = true;

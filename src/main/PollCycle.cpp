@@ -4,6 +4,8 @@
 
 #include "ZentorDlg.h"
 
+#include "DriverCommands.h"
+
 #include <cstring>
 
 namespace zentor {
@@ -31,7 +33,7 @@ void CZentorDlg::SendCommand(int kind)
         length = BuildReadHoldingRegisters(commandFrame, 0, 1);
         break;
     case IdentityChange:
-        length = BuildWriteSingleRegister(commandFrame, slaveAddress, 0xF000, pending.value);
+        length = BuildWriteSingleRegister(commandFrame, slaveAddress, kIdentityChangeRegister, pending.value);
         break;
     default:
         return;

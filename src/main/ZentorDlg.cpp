@@ -414,7 +414,7 @@ void CZentorDlg::OnInfo()
         heading->setAlignment(Qt::AlignCenter);
         heading->setAutoFillBackground(true);
         QPalette pal = heading->palette();
-        pal.setColor(QPalette::Window, QColor(0, 171, 241));
+        pal.setColor(QPalette::Window, panel::kStatusBlue);
         pal.setColor(QPalette::WindowText, Qt::white);
         heading->setPalette(pal);
         popup->move(18, 170);

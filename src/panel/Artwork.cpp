@@ -1,6 +1,7 @@
 #include "Artwork.h"
 
 #include "ControlIds.h"
+#include "PanelColours.h"
 
 #include <QGuiApplication>
 #include <QLinearGradient>
@@ -16,7 +17,7 @@ namespace {
 
 namespace rid = zentor::ids::art;
 
-const QColor kTargetBlue(0, 171, 241);
+const QColor kTargetBlue = panel::kStatusBlue;
 const QColor kActualOrange(249, 168, 37);
 const QColor kPanelTop(34, 52, 74);
 const QColor kPanelBottom(20, 31, 46);
@@ -119,7 +120,7 @@ void DrawLeftPicture(QPainter& p)
         p.setPen(QPen(QColor(255, 255, 255, 14), 1.0));
         p.drawEllipse(motorCentre, 62.0 + 18 * i, 62.0 + 18 * i);
     }
-    p.fillRect(QRectF(size.width() - 3, 0, 3, size.height()), QColor(0, 171, 241, 120));
+    p.fillRect(QRectF(size.width() - 3, 0, 3, size.height()), QColor(panel::kStatusBlue.red(), panel::kStatusBlue.green(), panel::kStatusBlue.blue(), 120));
 
     if (qGuiApp) {
         QFont name = ArialFont(38, QFont::Bold);

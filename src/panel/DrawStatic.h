@@ -3,6 +3,8 @@
 // and the actual position lie within one output revolution; it renders into an off-screen
 // image and only copies that image to the screen when it paints.
 
+#include "PanelColours.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -59,7 +61,7 @@ public:
     static inline const QColor kHub{225, 225, 225};
     static inline const QColor kFace{240, 240, 240};
     static inline const QColor kActual{249, 168, 37};
-    static inline const QColor kTarget{0, 171, 241};
+    static inline const QColor kTarget = panel::kStatusBlue;
     static inline const QColor kRing{192, 192, 192};
     static inline const QColor kDark{128, 128, 128};
 

@@ -10,6 +10,8 @@
 namespace zentor::panel {
 
 inline constexpr QColor kWindowBackground{240, 240, 240};
+// Status lines and headings of the secondary windows (white text on it), and the dial's target.
+inline constexpr QColor kStatusBlue{0, 171, 241};
 inline constexpr QColor kGroupBackground{255, 255, 255};      // enabled group panels, captions, sliders
 inline constexpr QColor kIndicatorBackground{192, 224, 250};  // indicators 1042 to 1046
 inline constexpr QColor kActiveButton{192, 32, 32};

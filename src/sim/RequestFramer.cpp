@@ -6,12 +6,6 @@ namespace zentor::sim {
 
 namespace {
 
-bool crcHolds(const uint8_t* frame, int length)
-{
-    const uint16_t crc = Crc16Modbus(frame, static_cast<size_t>(length - 2));
-    return frame[length - 2] == (crc & 0xFF) && frame[length - 1] == (crc >> 8);
-}
-
 uint16_t crcStep(uint16_t crc, uint8_t byte)
 {
     crc ^= byte;
@@ -65,7 +59,7 @@ RequestFramer::Candidate RequestFramer::candidateAt(int start, int& length) cons
         length = countAt + 3 + b[countAt];
     }
     if (available < length) return Candidate::Pending;
-    return crcHolds(b, length) ? Candidate::Complete : Candidate::Bad;
+    return CrcHolds(b, length) ? Candidate::Complete : Candidate::Bad;
 }
 
 std::vector<QByteArray> RequestFramer::feed(const uint8_t* data, int64_t count, int64_t nowMs)

@@ -27,19 +27,7 @@ void appendWord(QByteArray& out, int value)
     out.append(static_cast<char>(value & 0xFF));
 }
 
-void appendCrc(QByteArray& frame)
-{
-    const uint16_t crc = Crc16Modbus(u8(frame), static_cast<size_t>(frame.size()));
-    frame.append(static_cast<char>(crc & 0xFF));
-    frame.append(static_cast<char>(crc >> 8));
-}
-
-bool crcHolds(const QByteArray& frame)
-{
-    const int n = static_cast<int>(frame.size());
-    const uint16_t crc = Crc16Modbus(u8(frame), static_cast<size_t>(n - 2));
-    return u8(frame)[n - 2] == (crc & 0xFF) && u8(frame)[n - 1] == (crc >> 8);
-}
+bool crcHolds(const QByteArray& frame) { return CrcHolds(u8(frame), static_cast<int>(frame.size())); }
 
 // The registers the drive reports itself; the master only reads them.
 constexpr int kReportedRoles[] = {DeviceIdRegister, SpeedFeedback, DirectionFeedback, PositionHigh,
@@ -220,7 +208,7 @@ QByteArray SimDriver::handle(const QByteArray& request)
         out.chop(2);
         if (faults_.wrongFunction > 0) out[1] = static_cast<char>(faults_.wrongFunction & 0xFF);
         if (faults_.wrongAddress >= 0) out[0] = static_cast<char>(faults_.wrongAddress & 0xFF);
-        appendCrc(out);
+        AppendCrc(out);
     }
     if (faults_.badChecksum) out[out.size() - 1] = static_cast<char>(out[out.size() - 1] ^ 0xFF);
     return out;
@@ -232,7 +220,7 @@ QByteArray SimDriver::exception(int function, int code) const
     out.append(static_cast<char>(slave_));
     out.append(static_cast<char>((function | 0x80) & 0xFF));
     out.append(static_cast<char>(code & 0xFF));
-    appendCrc(out);
+    AppendCrc(out);
     return out;
 }
 
@@ -263,7 +251,7 @@ QByteArray SimDriver::readHolding(const uint8_t* r)
     out.append(static_cast<char>(kReadFunction));
     out.append(static_cast<char>(2 * quantity));
     for (int i = 0; i < quantity; ++i) appendWord(out, regs_[start + i]);
-    appendCrc(out);
+    AppendCrc(out);
     return out;
 }
 
@@ -288,7 +276,7 @@ QByteArray SimDriver::writeSingle(const QByteArray& request)
     // The echo comes from the address the driver has now: the new one after a change.
     QByteArray out = request.left(6);
     out[0] = static_cast<char>(slave_);
-    appendCrc(out);
+    AppendCrc(out);
     return out;
 }
 
@@ -310,7 +298,7 @@ QByteArray SimDriver::writeMultiple(const QByteArray& request)
     out.append(static_cast<char>(kWriteMultipleFunction));
     appendWord(out, start);
     appendWord(out, quantity);
-    appendCrc(out);
+    AppendCrc(out);
     return out;
 }
 

@@ -2,6 +2,7 @@
 // The simulated motor driver: a Modbus RTU slave of one control type that keeps that type's
 // registers and acts like a drive (ramps, direction, brake, position, current, alarm).
 
+#include "DriverCommands.h"
 #include "MotorModel.h"
 #include "RegisterMap.h"
 
@@ -37,9 +38,6 @@ struct SimFaults {
 class SimDriver {
 public:
     static constexpr int kRegisterCount = 256;
-    static constexpr int kIdentityChangeRegister = 0xF000;
-    static constexpr int kApplySettingsRegister = 0xF001;
-    static constexpr uint16_t kApplySettingsValue = 0xA1A1;
 
     explicit SimDriver(ControlType type, int slaveAddress = 100);
 

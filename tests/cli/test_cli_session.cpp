@@ -14,13 +14,6 @@ using namespace zentor::cli;
 
 namespace {
 
-QByteArray withCrc(QByteArray frame)
-{
-    const uint16_t crc = Crc16Modbus(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size()));
-    frame.append(char(crc & 0xFF));
-    frame.append(char(crc >> 8));
-    return frame;
-}
 
 // Bursts of an answer: (milliseconds after the request, bytes).
 using Bursts = std::vector<std::pair<int, QByteArray>>;
@@ -40,7 +33,7 @@ QByteArray readAnswer(int slave, int quantity, std::map<int, uint16_t> set = {})
         f.append(char(v >> 8));
         f.append(char(v & 0xFF));
     }
-    return withCrc(f);
+    return WithCrc(f);
 }
 
 // A driver that answers at the address asked (address 0 from its own, 100), reads from its
@@ -53,10 +46,10 @@ Bursts driver(const QByteArray& request)
     if (function == 0x06) {
         QByteArray echo = request.left(8);
         // A change of address is answered from the new address.
-        if (uint8_t(request[2]) == 0xF0 && uint8_t(request[3]) == 0x00) echo = withCrc(char(request[5]) + request.mid(1, 5));
+        if (uint8_t(request[2]) == 0xF0 && uint8_t(request[3]) == 0x00) echo = WithCrc(char(request[5]) + request.mid(1, 5));
         return {{5, echo}};
     }
-    if (function == 0x10) return {{5, withCrc(request.left(6))}};
+    if (function == 0x10) return {{5, WithCrc(request.left(6))}};
     return {};
 }
 
@@ -170,7 +163,7 @@ private slots:
         Run r(line);
         QCOMPARE(r.finish(), int(ExitOk));
         QCOMPARE(r.ports.sent.size(), size_t(1));
-        QCOMPARE(r.request(), withCrc(request));
+        QCOMPARE(r.request(), WithCrc(request));
         if (!printed.isEmpty()) QCOMPARE(r.out, printed);
         QVERIFY2(r.err.isEmpty(), qPrintable(r.err.join('\n')));
         QCOMPARE(r.finishedCalls, 1);
@@ -238,7 +231,7 @@ private slots:
         QTest::newRow("checksum") << badCrc << "bad answer: checksum mismatch";
         QTest::newRow("another slave") << readAnswer(101, 34) << "bad answer: address mismatch";
         QTest::newRow("wrong quantity") << readAnswer(100, 33) << "bad answer: quantity mismatch";
-        QTest::newRow("exception") << withCrc(QByteArray::fromHex("648302"))
+        QTest::newRow("exception") << WithCrc(QByteArray::fromHex("648302"))
                                    << "bad answer: function mismatch (exception answer to function 03, code 2)";
     }
     void refusedAnswers()

@@ -17,13 +17,6 @@ QByteArray bytes(std::initializer_list<int> list)
     return out;
 }
 
-QByteArray withCrc(QByteArray frame)
-{
-    const uint16_t crc = Crc16Modbus(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size()));
-    frame.append(static_cast<char>(crc & 0xFF));
-    frame.append(static_cast<char>(crc >> 8));
-    return frame;
-}
 
 const uint8_t* u8(const QByteArray& a) { return reinterpret_cast<const uint8_t*>(a.constData()); }
 
@@ -78,7 +71,7 @@ private slots:
     {
         Exchange x;
         BuildReadHoldingRegisters(x.request, 100, 2);
-        QCOMPARE(x.check(withCrc(bytes({0x64, 3, 4, 0x12, 0x34, 0xAB, 0xCD}))), int(Applied));
+        QCOMPARE(x.check(WithCrc(bytes({0x64, 3, 4, 0x12, 0x34, 0xAB, 0xCD}))), int(Applied));
         QCOMPARE(x.image.registerAt(0), uint16_t(0x1234));
         QCOMPARE(x.image.registerAt(1), uint16_t(0xABCD));
         QVERIFY(!x.settingsChanged);
@@ -97,21 +90,21 @@ private slots:
         const QByteArray write = QByteArray(reinterpret_cast<char*>(f), BuildWriteSingleRegister(f, 100, 0x40, 1));
         const QByteArray toSlave0 = QByteArray(reinterpret_cast<char*>(f), BuildReadHoldingRegisters(f, 0, 1));
 
-        QTest::newRow("other slave") << read2 << withCrc(bytes({0x65, 3, 4, 1, 2, 3, 4})) << int(AddressMismatch);
-        QTest::newRow("any slave answers address 0") << toSlave0 << withCrc(bytes({0x07, 3, 2, 0x12, 0x34})) << int(Applied);
-        QTest::newRow("exception answer") << read2 << withCrc(bytes({0x64, 0x83, 2})) << int(FunctionMismatch);
+        QTest::newRow("other slave") << read2 << WithCrc(bytes({0x65, 3, 4, 1, 2, 3, 4})) << int(AddressMismatch);
+        QTest::newRow("any slave answers address 0") << toSlave0 << WithCrc(bytes({0x07, 3, 2, 0x12, 0x34})) << int(Applied);
+        QTest::newRow("exception answer") << read2 << WithCrc(bytes({0x64, 0x83, 2})) << int(FunctionMismatch);
         QTest::newRow("bad checksum") << read2 << bytes({0x64, 3, 4, 1, 2, 3, 4, 0, 0}) << int(ChecksumMismatch);
-        QTest::newRow("short count") << read2 << withCrc(bytes({0x64, 3, 2, 1, 2})) << int(QuantityMismatch);
-        QTest::newRow("odd count 83 for 41") << read41 << withCrc(bytes({0x64, 3, 83}) + QByteArray(83, 1)) << int(Applied);
+        QTest::newRow("short count") << read2 << WithCrc(bytes({0x64, 3, 2, 1, 2})) << int(QuantityMismatch);
+        QTest::newRow("odd count 83 for 41") << read41 << WithCrc(bytes({0x64, 3, 83}) + QByteArray(83, 1)) << int(Applied);
         QTest::newRow("quantity 0x123 compared as 0x23")
-            << readBig << withCrc(bytes({0x64, 3, 0x46}) + QByteArray(0x46, 0)) << int(Applied);
-        QTest::newRow("echo of another value") << write << withCrc(bytes({0x64, 6, 0, 0x40, 0, 2})) << int(QuantityMismatch);
-        QTest::newRow("echo of another register") << write << withCrc(bytes({0x64, 6, 0, 0x41, 0, 1})) << int(Applied);
+            << readBig << WithCrc(bytes({0x64, 3, 0x46}) + QByteArray(0x46, 0)) << int(Applied);
+        QTest::newRow("echo of another value") << write << WithCrc(bytes({0x64, 6, 0, 0x40, 0, 2})) << int(QuantityMismatch);
+        QTest::newRow("echo of another register") << write << WithCrc(bytes({0x64, 6, 0, 0x41, 0, 1})) << int(Applied);
         // A checksum that passes over fewer bytes than arrived, or over a cut-off frame, must not
         // let bytes that never arrived into the image.
-        QTest::newRow("read answer cut short") << read2 << withCrc(bytes({0x64, 3, 4, 1, 2})) << int(LengthMismatch);
-        QTest::newRow("read answer too long") << read2 << withCrc(bytes({0x64, 3, 4, 1, 2, 3, 4, 5})) << int(LengthMismatch);
-        QTest::newRow("write answer cut short") << write << withCrc(bytes({0x64, 6, 0, 0x40})) << int(LengthMismatch);
+        QTest::newRow("read answer cut short") << read2 << WithCrc(bytes({0x64, 3, 4, 1, 2})) << int(LengthMismatch);
+        QTest::newRow("read answer too long") << read2 << WithCrc(bytes({0x64, 3, 4, 1, 2, 3, 4, 5})) << int(LengthMismatch);
+        QTest::newRow("write answer cut short") << write << WithCrc(bytes({0x64, 6, 0, 0x40})) << int(LengthMismatch);
         QTest::newRow("two bytes only") << read2 << bytes({0x64, 3}) << int(LengthMismatch);
     }
     void checks()
@@ -132,7 +125,7 @@ private slots:
     {
         Exchange x;
         BuildWriteSingleRegister(x.request, 100, 0x0140, 0x1234);
-        QCOMPARE(x.check(withCrc(bytes({0x64, 6, 0x01, 0x40, 0x12, 0x34}))), int(Applied));
+        QCOMPARE(x.check(WithCrc(bytes({0x64, 6, 0x01, 0x40, 0x12, 0x34}))), int(Applied));
         QCOMPARE(x.image.registerAt(0x40), uint16_t(0x1234));
         QVERIFY(x.settingsChanged);
     }
@@ -142,7 +135,7 @@ private slots:
         Exchange x;
         const uint8_t data[] = {0x00, 0x00, 0x05, 0xB1};
         BuildWriteMultipleRegisters(x.request, 100, 0x21, 2, data);
-        QCOMPARE(x.check(withCrc(bytes({0x64, 0x10, 0, 0x21, 0, 2}))), int(Applied));
+        QCOMPARE(x.check(WithCrc(bytes({0x64, 0x10, 0, 0x21, 0, 2}))), int(Applied));
         QCOMPARE(x.image.registerAt(33), uint16_t(0x0000));
         QCOMPARE(x.image.registerAt(34), uint16_t(0x05B1));
         QVERIFY(x.settingsChanged);
@@ -153,13 +146,13 @@ private slots:
         // A change of address is answered from the new address; nothing is mirrored.
         Exchange x;
         BuildWriteSingleRegister(x.request, 5, 0xF000, 7);
-        QCOMPARE(x.check(withCrc(bytes({7, 6, 0xF0, 0, 0, 7}))), int(Applied));
+        QCOMPARE(x.check(WithCrc(bytes({7, 6, 0xF0, 0, 0, 7}))), int(Applied));
         QCOMPARE(x.image.registerAt(0), uint16_t(0));
         QVERIFY(!x.settingsChanged);
         // Applying settings must come from the addressed slave, and is not mirrored either.
         BuildWriteSingleRegister(x.request, 5, 0xF001, 0xA1A1);
-        QCOMPARE(x.check(withCrc(bytes({7, 6, 0xF0, 1, 0xA1, 0xA1}))), int(AddressMismatch));
-        QCOMPARE(x.check(withCrc(bytes({5, 6, 0xF0, 1, 0xA1, 0xA1}))), int(Applied));
+        QCOMPARE(x.check(WithCrc(bytes({7, 6, 0xF0, 1, 0xA1, 0xA1}))), int(AddressMismatch));
+        QCOMPARE(x.check(WithCrc(bytes({5, 6, 0xF0, 1, 0xA1, 0xA1}))), int(Applied));
         QCOMPARE(x.image.registerAt(1), uint16_t(0));
         QVERIFY(!x.settingsChanged);
     }
@@ -170,12 +163,12 @@ private slots:
         // Register 0x50 at 2 registers fits; register 0x7C + 2 registers does not.
         const uint8_t data[] = {1, 2, 3, 4};
         BuildWriteMultipleRegisters(x.request, 100, 0x7C, 2, data);
-        QCOMPARE(x.check(withCrc(bytes({0x64, 0x10, 0, 0x7C, 0, 2}))), int(OutsideImage));
+        QCOMPARE(x.check(WithCrc(bytes({0x64, 0x10, 0, 0x7C, 0, 2}))), int(OutsideImage));
         BuildWriteSingleRegister(x.request, 100, 0x00C8, 9);
-        QCOMPARE(x.check(withCrc(bytes({0x64, 6, 0, 0xC8, 0, 9}))), int(OutsideImage));
+        QCOMPARE(x.check(WithCrc(bytes({0x64, 6, 0, 0xC8, 0, 9}))), int(OutsideImage));
         QVERIFY(!x.settingsChanged);
         BuildWriteMultipleRegisters(x.request, 100, 0x7B, 2, data);
-        QCOMPARE(x.check(withCrc(bytes({0x64, 0x10, 0, 0x7B, 0, 2}))), int(Applied));
+        QCOMPARE(x.check(WithCrc(bytes({0x64, 0x10, 0, 0x7B, 0, 2}))), int(Applied));
         QCOMPARE(x.image.registerAt(124), uint16_t(0x0304));
     }
 };

@@ -114,13 +114,6 @@ public:
     std::function<void()> whileShown;
 };
 
-inline QByteArray withCrc(QByteArray frame)
-{
-    const uint16_t crc = Crc16Modbus(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size()));
-    frame.append(char(crc & 0xFF));
-    frame.append(char(crc >> 8));
-    return frame;
-}
 
 struct Rig {
     explicit Rig(sim::SimTiming timing = {}) : sim(clock, timing), ports(clock, sim)

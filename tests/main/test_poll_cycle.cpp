@@ -34,7 +34,7 @@ private slots:
         const auto writes = r.sentWith(0x06);
         QCOMPARE(int(writes.size()), 1);
         QCOMPARE(writes[0].at - t0, int64_t(450));
-        QCOMPARE(writes[0].frame.toHex(), withCrc(QByteArray::fromHex("6406000300 01")).toHex());
+        QCOMPARE(writes[0].frame.toHex(), WithCrc(QByteArray::fromHex("6406000300 01")).toHex());
         QCOMPARE(r.w->pending.kind, int32_t(StatusRead));
         QCOMPARE(r.w->failureCount, 0);
         QVERIFY(r.notes.texts.isEmpty());
@@ -63,7 +63,7 @@ private slots:
         r.ports.script = [&reads](const QByteArray& request) -> std::vector<std::pair<int, QByteArray>> {
             if (request[1] == 0x06) return {{5, request}};
             QByteArray answer = QByteArray::fromHex("640344") + QByteArray(0x44, 0);
-            return {{++reads == 2 ? 120 : 5, withCrc(answer)}};
+            return {{++reads == 2 ? 120 : 5, WithCrc(answer)}};
         };
         r.start(QStringLiteral("SCRIPTED"), SpeedControl);
         const int64_t t0 = r.clock.nowMs();
@@ -148,7 +148,7 @@ private slots:
     {
         Rig r;
         r.ports.script = [](const QByteArray& request) -> std::vector<std::pair<int, QByteArray>> {
-            if (uint8_t(request[0]) == 0) return {{5, withCrc(QByteArray::fromHex("0003021234"))}};
+            if (uint8_t(request[0]) == 0) return {{5, WithCrc(QByteArray::fromHex("0003021234"))}};
             return {};
         };
         r.selectType(SpeedControl);

@@ -23,13 +23,6 @@ inline QByteArray bytes(std::initializer_list<int> list)
     return out;
 }
 
-inline QByteArray withCrc(QByteArray frame)
-{
-    const uint16_t crc = Crc16Modbus(u8(frame), size_t(frame.size()));
-    frame.append(static_cast<char>(crc & 0xFF));
-    frame.append(static_cast<char>(crc >> 8));
-    return frame;
-}
 
 inline QByteArray readRequest(int slave, int quantity)
 {

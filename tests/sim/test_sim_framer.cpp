@@ -34,8 +34,8 @@ private slots:
         const QByteArray multiple = writeMultipleRequest(100, 33, bytes({0, 0, 5, 0xB1}));
         QByteArray spoiled = write;
         spoiled[4] = char(0x55);
-        const QByteArray reportId = withCrc(bytes({100, 0x11}));
-        const QByteArray unknownShape = withCrc(bytes({100, 0x2B, 0x0E, 1, 0}));
+        const QByteArray reportId = WithCrc(bytes({100, 0x11}));
+        const QByteArray unknownShape = WithCrc(bytes({100, 0x2B, 0x0E, 1, 0}));
 
         QTest::newRow("one read") << QList<Piece>{{0, read}} << QList<QByteArray>{read};
         QTest::newRow("read in three pieces") << QList<Piece>{{0, read.left(1)}, {1, read.mid(1, 4)}, {2, read.mid(5)}}

@@ -42,8 +42,8 @@ private slots:
         Line line;
         line.driver->setReg(40, 0x1234);
         line.driver->setReg(44, 0xABCD);
-        const QByteArray answer = line.exchange(withCrc(bytes({100, 0x03, 0, 40, 0, 5})));
-        QCOMPARE(answer.toHex(' '), withCrc(bytes({100, 3, 10, 0x12, 0x34, 0, 0, 0, 0, 0, 0, 0xAB, 0xCD})).toHex(' '));
+        const QByteArray answer = line.exchange(WithCrc(bytes({100, 0x03, 0, 40, 0, 5})));
+        QCOMPARE(answer.toHex(' '), WithCrc(bytes({100, 3, 10, 0x12, 0x34, 0, 0, 0, 0, 0, 0, 0xAB, 0xCD})).toHex(' '));
     }
 
     void writeSingleIsEchoedAndStored()
@@ -61,7 +61,7 @@ private slots:
         Line line(PositionControl);
         const QByteArray request = writeMultipleRequest(100, 33, bytes({0xFF, 0xFF, 0xFF, 0xFE}));
         QCOMPARE(line.check(request), int(Applied));
-        QCOMPARE(line.received().toHex(' '), withCrc(bytes({100, 0x10, 0, 33, 0, 2})).toHex(' '));
+        QCOMPARE(line.received().toHex(' '), WithCrc(bytes({100, 0x10, 0, 33, 0, 2})).toHex(' '));
         QCOMPARE(line.driver->reg(33), uint16_t(0xFFFF));
         QCOMPARE(line.driver->reg(34), uint16_t(0xFFFE));
     }
@@ -71,7 +71,7 @@ private slots:
         Line line;
         line.driver->setReg(0, 0x2A);
         QCOMPARE(line.check(readRequest(0, 1)), int(Applied));
-        QCOMPARE(line.received().toHex(' '), withCrc(bytes({0x2A, 3, 2, 0, 0x2A})).toHex(' '));
+        QCOMPARE(line.received().toHex(' '), WithCrc(bytes({0x2A, 3, 2, 0, 0x2A})).toHex(' '));
     }
 
     void addressChangeIsAnsweredFromTheNewAddress()
@@ -84,7 +84,7 @@ private slots:
         QVERIFY(line.exchange(readRequest(100, 34)).isEmpty());
         QCOMPARE(line.check(readRequest(7, 34)), int(Applied));
         QCOMPARE(line.image.registerAt(0), uint16_t(7));
-        QCOMPARE(line.exchange(readRequest(0, 1)).toHex(' '), withCrc(bytes({7, 3, 2, 0, 7})).toHex(' '));
+        QCOMPARE(line.exchange(readRequest(0, 1)).toHex(' '), WithCrc(bytes({7, 3, 2, 0, 7})).toHex(' '));
     }
 
     void settingsTakeEffectWhenApplied()
@@ -111,18 +111,18 @@ private slots:
     {
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("read coils: not served") << withCrc(bytes({100, 0x01, 0, 0, 0, 8})) << withCrc(bytes({100, 0x81, 1}));
-        QTest::newRow("read input registers: not served") << withCrc(bytes({100, 0x04, 0, 0, 0, 1})) << withCrc(bytes({100, 0x84, 1}));
-        QTest::newRow("read of no register") << readRequest(100, 0) << withCrc(bytes({100, 0x83, 3}));
-        QTest::newRow("read of 126 registers") << readRequest(100, 126) << withCrc(bytes({100, 0x83, 3}));
-        QTest::newRow("read past the last register") << withCrc(bytes({100, 3, 0, 250, 0, 10})) << withCrc(bytes({100, 0x83, 2}));
-        QTest::newRow("read of 0xF000") << withCrc(bytes({100, 3, 0xF0, 0, 0, 1})) << withCrc(bytes({100, 0x83, 2}));
-        QTest::newRow("write outside the map") << writeSingleRequest(100, 0x100, 1) << withCrc(bytes({100, 0x86, 2}));
-        QTest::newRow("write of a reported register") << writeSingleRequest(100, 25, 1) << withCrc(bytes({100, 0x86, 2}));
-        QTest::newRow("address change to 0") << writeSingleRequest(100, 0xF000, 0x100) << withCrc(bytes({100, 0x86, 3}));
-        QTest::newRow("write multiple, byte count off") << withCrc(bytes({100, 0x10, 0, 1, 0, 2, 2, 0, 5})) << withCrc(bytes({100, 0x90, 3}));
+        QTest::newRow("read coils: not served") << WithCrc(bytes({100, 0x01, 0, 0, 0, 8})) << WithCrc(bytes({100, 0x81, 1}));
+        QTest::newRow("read input registers: not served") << WithCrc(bytes({100, 0x04, 0, 0, 0, 1})) << WithCrc(bytes({100, 0x84, 1}));
+        QTest::newRow("read of no register") << readRequest(100, 0) << WithCrc(bytes({100, 0x83, 3}));
+        QTest::newRow("read of 126 registers") << readRequest(100, 126) << WithCrc(bytes({100, 0x83, 3}));
+        QTest::newRow("read past the last register") << WithCrc(bytes({100, 3, 0, 250, 0, 10})) << WithCrc(bytes({100, 0x83, 2}));
+        QTest::newRow("read of 0xF000") << WithCrc(bytes({100, 3, 0xF0, 0, 0, 1})) << WithCrc(bytes({100, 0x83, 2}));
+        QTest::newRow("write outside the map") << writeSingleRequest(100, 0x100, 1) << WithCrc(bytes({100, 0x86, 2}));
+        QTest::newRow("write of a reported register") << writeSingleRequest(100, 25, 1) << WithCrc(bytes({100, 0x86, 2}));
+        QTest::newRow("address change to 0") << writeSingleRequest(100, 0xF000, 0x100) << WithCrc(bytes({100, 0x86, 3}));
+        QTest::newRow("write multiple, byte count off") << WithCrc(bytes({100, 0x10, 0, 1, 0, 2, 2, 0, 5})) << WithCrc(bytes({100, 0x90, 3}));
         QTest::newRow("write multiple over a reported register")
-            << writeMultipleRequest(100, 8, bytes({0, 1, 0, 2, 0, 3})) << withCrc(bytes({100, 0x90, 2}));
+            << writeMultipleRequest(100, 8, bytes({0, 1, 0, 2, 0, 3})) << WithCrc(bytes({100, 0x90, 2}));
     }
     void exceptions()
     {
@@ -224,7 +224,7 @@ private slots:
         QTest::addColumn<QByteArray>("answerStart");
         QTest::newRow("bad checksum") << 0 << int(ChecksumMismatch) << bytes({100, 3, 68});
         QTest::newRow("wrong address") << 1 << int(AddressMismatch) << bytes({7, 3, 68});
-        QTest::newRow("exception") << 2 << int(FunctionMismatch) << withCrc(bytes({100, 0x83, 4}));
+        QTest::newRow("exception") << 2 << int(FunctionMismatch) << WithCrc(bytes({100, 0x83, 4}));
         QTest::newRow("wrong function") << 3 << int(FunctionMismatch) << bytes({100, 4, 68});
         QTest::newRow("silent") << 4 << -1 << QByteArray();
     }
@@ -282,7 +282,7 @@ private slots:
         QVERIFY(line.bursts.empty());
         line.send(request.mid(8));
         line.clock.advance(50);
-        QCOMPARE(line.received().toHex(' '), withCrc(bytes({100, 0x10, 0, 1, 0, 2})).toHex(' '));
+        QCOMPARE(line.received().toHex(' '), WithCrc(bytes({100, 0x10, 0, 1, 0, 2})).toHex(' '));
     }
 
     void purgeDropsPendingAnswers()
