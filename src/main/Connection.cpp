@@ -14,21 +14,31 @@ namespace zentor {
 
 bool CZentorDlg::BusyGuardPasses()
 {
-    if (busyGuard) return false;
-    busyGuard = 1;
+    if (busyGuard_) return false;
+    busyGuard_ = 1;
     scheduler_.start(BusyTimer, 500);
     return true;
 }
 
 void CZentorDlg::SetIdLabel()
 {
-    setText(ids::IdLabel, QString::asprintf("ID : %d (0x%02X)", slaveAddress, static_cast<unsigned>(slaveAddress)));
+    setText(ids::IdLabel, QString::asprintf("ID : %d (0x%02X)", slaveAddress_, static_cast<unsigned>(slaveAddress_)));
+}
+
+QString CZentorDlg::openPortName() const { return link_ && link_->connected ? link_->portName : QString(); }
+
+QString CZentorDlg::chosenPortName() const { return controlAs<QComboBox>(ids::ComPortList)->currentText(); }
+
+void CZentorDlg::SetSlaveAddress(int address)
+{
+    slaveAddress_ = address;
+    SetIdLabel();
 }
 
 void CZentorDlg::RefreshConnectionControls()
 {
-    const bool closed = !portOpen;
-    const bool controlling = portOpen && running;
+    const bool closed = !portOpen_;
+    const bool controlling = portOpen_ && running_;
     setText(ids::OpenClose, closed ? QStringLiteral("Open") : QStringLiteral("Close"));
     setText(ids::ConnectionStatus, closed ? QStringLiteral("Select COM Port and Open")
                                    : controlling ? QStringLiteral("Device Control")
@@ -46,7 +56,7 @@ void CZentorDlg::RefreshComPortList()
 {
     comPorts_ = env_.ports.ports();
     if (comPorts_.size() > 40) comPorts_ = comPorts_.mid(0, 40);
-    const QString current = link && link->connected ? link->portName : QString();
+    const QString current = link_ && link_->connected ? link_->portName : QString();
     auto* list = controlAs<QComboBox>(ids::ComPortList);
     list->clear();
     list->addItems(comPorts_);
@@ -63,40 +73,40 @@ void CZentorDlg::OnOpenClose()
         return;
     }
     const QString name = list->currentText();
-    if (!link) {
-        link = std::make_unique<CSerialLink>(this, env_.clock, env_.ports);
-        link->baudRate = configuredBaud;
-        if (!link->Open(name)) {
-            link.reset();
+    if (!link_) {
+        link_ = std::make_unique<CSerialLink>(this, env_.clock, env_.ports);
+        link_->baudRate = configuredBaud_;
+        if (!link_->Open(name)) {
+            link_.reset();
             CommunicationFailure(OpenFailed);
-            regs.values.clear();
+            regs_.values.clear();
             return;
         }
-        portOpen = 1;
+        portOpen_ = 1;
         RefreshConnectionControls();
         return;
     }
     // Close request: the flags and captions change when the link reports that it has closed.
     StopCommunicationTimers();
-    link->Stop();
-    ResetPanel(controlType);
+    link_->Stop();
+    ResetPanel(controlType_);
     // A link that never got its port under watch sends no closed notification; its close
     // request completes at once instead of waiting for ever.
-    if (!link->threadRunning) {
-        const int index = link->portIndex;
+    if (!link_->threadRunning) {
+        const int index = link_->portIndex;
         env_.clock.callAfter(0, this, [this, index] { OnSerialClosed(index); });
     }
 }
 
 void CZentorDlg::OnSerialClosed(int)
 {
-    if (!link) return;
-    link->Close();
-    link.reset();
-    regs.values.clear();
-    portOpen = 0;
-    running = 0;
-    pollPhase = 0;
+    if (!link_) return;
+    link_->Close();
+    link_.reset();
+    regs_.values.clear();
+    portOpen_ = 0;
+    running_ = 0;
+    pollPhase_ = 0;
     ResetRpmView();
     RefreshDigits();
     RestartGraph();
@@ -106,24 +116,24 @@ void CZentorDlg::OnSerialClosed(int)
 void CZentorDlg::OnStartStop()
 {
     if (!BusyGuardPasses()) return;
-    if (!portOpen) {
+    if (!portOpen_) {
         env_.notifier.message(this, QStringLiteral("Open COM Port"));
         return;
     }
-    if (controlType == NoControl) {
+    if (controlType_ == NoControl) {
         env_.notifier.message(this, QStringLiteral("Select Control Type"));
         return;
     }
-    if (!running) {
-        pollPhase = 0;
-        running = 1;
-        regs.settingsChanged = true;
-        if (!link) {
+    if (!running_) {
+        pollPhase_ = 0;
+        running_ = 1;
+        regs_.settingsChanged = true;
+        if (!link_) {
             env_.notifier.message(this, QStringLiteral("Check COM Port Device"));
             return;
         }
         SendCommand(StatusRead);
-        if (!running) return;  // the first read could not be written: the failure path ran
+        if (!running_) return;  // the first read could not be written: the failure path ran
         scheduler_.start(BlinkTimer, 500);
         scheduler_.start(PollTimer, 150);
         RefreshDigits();
@@ -133,12 +143,12 @@ void CZentorDlg::OnStartStop()
     scheduler_.kill(PollTimer);
     env_.clock.pause(200);
     StopCommunicationTimers();
-    running = 0;
-    pollPhase = 0;
+    running_ = 0;
+    pollPhase_ = 0;
     // An answer still on its way belongs to the stopped cycle: it must not fill the panel
     // again after the reset below.
-    awaiting = 0;
-    ResetPanel(controlType);
+    awaiting_ = 0;
+    ResetPanel(controlType_);
     RefreshDigits();
     RefreshConnectionControls();
 }
@@ -155,29 +165,29 @@ void CZentorDlg::OnSerialFailed(int, const QString& portName)
 
 void CZentorDlg::OnPortRemoved(const QString& name)
 {
-    const uint8_t outerRemoval = removalInProgress;
-    if (link && link->connected && link->portName == name) {
-        removalInProgress = 1;
+    const uint8_t outerRemoval = removalInProgress_;
+    if (link_ && link_->connected && link_->portName == name) {
+        removalInProgress_ = 1;
         StopCommunicationTimers();
-        link->Stop();
+        link_->Stop();
         env_.clock.pause(200);
-        link->Close();
-        link.reset();
-        portOpen = 0;
-        running = 0;
-        pollPhase = 0;
+        link_->Close();
+        link_.reset();
+        portOpen_ = 0;
+        running_ = 0;
+        pollPhase_ = 0;
         // The panel shows no reading of a driver that is gone: placeholders, zeros, an empty
         // graph and the motor-output view (this also clears the values).
         ResetRpmView();
-        ResetPanel(controlType);
+        ResetPanel(controlType_);
         RefreshConnectionControls();
-        sequenceRunning = 0;
-        RefreshEmbeddedDialogs();
+        sequenceRunning_ = 0;
+        NotifyConnectionLost();
         env_.notifier.message(this, QStringLiteral("ComPort Disconnected!"));
     }
     RefreshComPortList();
     // A removal reported again while the message of the first is open leaves the flag to it.
-    if (!outerRemoval) removalInProgress = 0;
+    if (!outerRemoval) removalInProgress_ = 0;
 }
 
 }  // namespace zentor

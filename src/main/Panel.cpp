@@ -21,22 +21,22 @@ namespace zentor {
 
 bool CZentorDlg::CommunicationStarted()
 {
-    if (running) return true;
+    if (running_) return true;
     env_.notifier.message(this, QStringLiteral("COMMUNICATION \n 1. COM Port 'Open' \n 2. 'Start'"));
     return false;
 }
 
 void CZentorDlg::PlaceWrite(int role, uint16_t value)
 {
-    pending.address = regs.layout.registerOf(role);
-    pending.value = value;
-    pending.kind = WriteSingle;
+    pending_.address = regs_.layout.registerOf(role);
+    pending_.value = value;
+    pending_.kind = WriteSingle;
 }
 
 void CZentorDlg::OnDirection(int value)
 {
     if (!BusyGuardPasses() || !CommunicationStarted()) return;
-    PlaceWrite(controlType == PositionControl ? MountDirection : DirectionCommand, static_cast<uint16_t>(value));
+    PlaceWrite(controlType_ == PositionControl ? MountDirection : DirectionCommand, static_cast<uint16_t>(value));
 }
 
 void CZentorDlg::OnBrake(int value)
@@ -66,7 +66,7 @@ void CZentorDlg::OnClutch()
 void CZentorDlg::OnSpeedSet()
 {
     if (!BusyGuardPasses() || !CommunicationStarted()) return;
-    const auto value = panel::SpeedSetValue(text(ids::SpeedEdit), regs.value(MaxRpm));
+    const auto value = panel::SpeedSetValue(text(ids::SpeedEdit), regs_.value(MaxRpm));
     if (!value) return;
     PlaceWrite(SpeedCommand, *value);
 }
@@ -77,17 +77,17 @@ void CZentorDlg::OnPositionSet()
     const QString t = text(ids::PositionEdit);
     if (t.isEmpty()) return;
     const auto block = panel::PositionSetBlock(panel::PositionTextValue(t));
-    pending.address = regs.layout.registerOf(TargetPositionHigh);
-    pending.count = 2;
-    std::copy(block.begin(), block.end(), pending.block);
-    pending.kind = WriteMultiple;
+    pending_.address = regs_.layout.registerOf(TargetPositionHigh);
+    pending_.count = 2;
+    std::copy(block.begin(), block.end(), pending_.block);
+    pending_.kind = WriteMultiple;
 }
 
 void CZentorDlg::OnSpeedEditChanged()
 {
     auto* edit = controlAs<QLineEdit>(ids::SpeedEdit);
     if (!edit->hasFocus()) return;
-    if (!running) {
+    if (!running_) {
         edit->clear();
         return;
     }
@@ -103,7 +103,7 @@ void CZentorDlg::OnPositionEditChanged()
 {
     auto* edit = controlAs<QLineEdit>(ids::PositionEdit);
     if (!edit->hasFocus()) return;
-    if (!running) {
+    if (!running_) {
         edit->clear();
         return;
     }
@@ -113,8 +113,8 @@ void CZentorDlg::OnPositionEditChanged()
         return;
     }
     const int32_t n = panel::PositionTextValue(t);
-    const int s = panel::StepsPerRevolution(regs);
-    const int32_t target = regs.signed32(TargetPositionHigh, TargetPositionLow);
+    const int s = panel::StepsPerRevolution(regs_);
+    const int32_t target = regs_.signed32(TargetPositionHigh, TargetPositionLow);
     setText(ids::PositionCaption, panel::PositionEditCaption(s, n, target));
     controlAs<QSlider>(ids::PositionSlider)->setValue(panel::SplitPosition(n, s).remainder);
 }
@@ -122,7 +122,7 @@ void CZentorDlg::OnPositionEditChanged()
 void CZentorDlg::OnSpeedSliderReleased()
 {
     auto* slider = controlAs<QSlider>(ids::SpeedSlider);
-    if (!running) {
+    if (!running_) {
         slider->setValue(0);
         return;
     }
@@ -132,13 +132,13 @@ void CZentorDlg::OnSpeedSliderReleased()
 void CZentorDlg::OnPositionSliderReleased()
 {
     auto* slider = controlAs<QSlider>(ids::PositionSlider);
-    if (!running) {
+    if (!running_) {
         slider->setValue(0);
         return;
     }
     const int32_t n = panel::PositionTextValue(text(ids::PositionEdit));
-    const int s = panel::StepsPerRevolution(regs);
-    const int32_t target = regs.signed32(TargetPositionHigh, TargetPositionLow);
+    const int s = panel::StepsPerRevolution(regs_);
+    const int32_t target = regs_.signed32(TargetPositionHigh, TargetPositionLow);
     const auto r = panel::PositionSliderRelease(n, s, slider->value(), target);
     setText(ids::PositionEdit, r.editText);
     setText(ids::PositionCaption, r.caption);
@@ -147,36 +147,36 @@ void CZentorDlg::OnPositionSliderReleased()
 void CZentorDlg::OnRpmDisplayClicked()
 {
     if (!BusyGuardPasses()) return;
-    display.outputView = !display.outputView;
-    if (display.outputView && regs.value(ReducerRatio) == 0) return;
-    setText(ids::RpmCaption, panel::RpmCaption(display.outputView));
+    display_.outputView = !display_.outputView;
+    if (display_.outputView && regs_.value(ReducerRatio) == 0) return;
+    setText(ids::RpmCaption, panel::RpmCaption(display_.outputView));
     RefreshDigits();
 }
 
 void CZentorDlg::ResetRpmView()
 {
-    display.alarmFlash = false;
-    display.outputView = false;
+    display_.alarmFlash = false;
+    display_.outputView = false;
     setText(ids::RpmCaption, panel::RpmCaption(false));
 }
 
 void CZentorDlg::OnSelect()
 {
     if (!BusyGuardPasses()) return;
-    if (running) {
+    if (running_) {
         env_.notifier.message(this, QStringLiteral("Stop Contorl Motor"));
         return;
     }
     auto* list = controlAs<QComboBox>(ids::ControlTypeList);
     const int chosen = list->currentIndex();
-    if (chosen >= 0 && chosen != controlType) SelectControlType(chosen);
+    if (chosen >= 0 && chosen != controlType_) SelectControlType(chosen);
     list->setCurrentIndex(0);
 }
 
 void CZentorDlg::SelectControlType(int type)
 {
-    controlType = type;
-    regs.layout.apply(type);
+    controlType_ = type;
+    regs_.layout.apply(type);
     ResetPanel(type);
 }
 
@@ -244,7 +244,7 @@ void CZentorDlg::ResetPanel(int type)
     setText(ids::DecLabel, QStringLiteral("Dec: __s"));
     setText(ids::MaxRpmLabel, QStringLiteral("Max. RPM : ____"));
 
-    regs.values.clear();
+    regs_.values.clear();
 
     dial_->SetActualShown(position);
     dial_->SetValues(0, 0, 0);
@@ -264,7 +264,7 @@ void CZentorDlg::RestartGraph()
 
 void CZentorDlg::RefreshStatus()
 {
-    const panel::StatusView view = panel::RefreshStatusView(regs, controlType, running, sequenceRunning, display);
+    const panel::StatusView view = panel::RefreshStatusView(regs_, controlType_, running_, sequenceRunning_, display_);
     ApplyStatusView(view);
 }
 
@@ -288,7 +288,7 @@ void CZentorDlg::ApplyStatusView(const panel::StatusView& view)
 void CZentorDlg::RefreshDigits()
 {
     bool changed = false;
-    const auto digits = panel::RefreshDigitsView(regs, controlType, running, display, &changed);
+    const auto digits = panel::RefreshDigitsView(regs_, controlType_, running_, display_, &changed);
     if (changed) ShowDigits(digits);
 }
 
@@ -317,17 +317,17 @@ void CZentorDlg::RefreshColours()
         w->setAutoFillBackground(background.has_value());
         if (w->palette() != pal) w->setPalette(pal);
     };
-    for (auto it = controls_.cbegin(); it != controls_.cend(); ++it) {
+    for (auto it = controls_.all().cbegin(); it != controls_.all().cend(); ++it) {
         QWidget* w = it.value();
         if (auto* button = qobject_cast<QPushButton*>(w)) {
-            const bool red = panel::ButtonActive(it.key(), regs, controlType, running, button->isEnabled());
+            const bool red = panel::ButtonActive(it.key(), regs_, controlType_, running_, button->isEnabled());
             paint(button, red ? std::optional<QColor>(panel::kActiveButton) : std::nullopt,
                   red ? std::optional<QColor>(Qt::white) : std::nullopt, QPalette::Button);
             continue;
         }
         if (qobject_cast<QLabel*>(w) || qobject_cast<QFrame*>(w) || qobject_cast<QSlider*>(w)) {
             if (it.key() == ids::CurrentGraph || it.key() == ids::AngleDial) continue;
-            const auto c = panel::StaticColoursFor(it.key(), regs, controlType, portOpen, blinkPhase, w->isEnabled());
+            const auto c = panel::StaticColoursFor(it.key(), regs_, controlType_, portOpen_, blinkPhase_, w->isEnabled());
             paint(w, c.background, c.text, QPalette::Window);
         }
     }

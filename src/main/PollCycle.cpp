@@ -12,79 +12,129 @@ namespace zentor {
 
 void CZentorDlg::SendCommand(int kind)
 {
-    if (!link) {
+    if (!link_) {
         env_.notifier.message(this, QStringLiteral("Check COM Port Device"));
         return;
     }
-    const uint8_t* frame = commandFrame;
+    const uint8_t* frame = commandFrame_;
     int length = 0;
     switch (kind) {
     case StatusRead:
-        length = BuildReadHoldingRegisters(statusFrame, slaveAddress, regs.layout.statusQuantity());
-        frame = statusFrame;
+        length = BuildReadHoldingRegisters(statusFrame_, slaveAddress_, regs_.layout.statusQuantity());
+        frame = statusFrame_;
         break;
     case WriteSingle:
-        length = BuildWriteSingleRegister(commandFrame, slaveAddress, pending.address, pending.value);
+        length = BuildWriteSingleRegister(commandFrame_, slaveAddress_, pending_.address, pending_.value);
         break;
     case WriteMultiple:
-        length = BuildWriteMultipleRegisters(commandFrame, slaveAddress, pending.address, pending.count, pending.block);
+        length = BuildWriteMultipleRegisters(commandFrame_, slaveAddress_, pending_.address, pending_.count, pending_.block);
         break;
     case IdentityQuery:
-        length = BuildReadHoldingRegisters(commandFrame, 0, 1);
+        length = BuildReadHoldingRegisters(commandFrame_, 0, 1);
         break;
     case IdentityChange:
-        length = BuildWriteSingleRegister(commandFrame, slaveAddress, kIdentityChangeRegister, pending.value);
+        length = BuildWriteSingleRegister(commandFrame_, slaveAddress_, kIdentityChangeRegister, pending_.value);
         break;
     default:
         return;
     }
-    std::memcpy(link->transmitBuffer, frame, static_cast<size_t>(length));
+    std::memcpy(link_->transmitBuffer, frame, static_cast<size_t>(length));
 
     // The slot is emptied as soon as a write is built; the identity kinds stay until their
     // answer has been processed.
     switch (kind) {
     case WriteSingle:
-        pending.kind = StatusRead;
-        pending.address = 0;
-        pending.value = 0;
-        std::memset(commandFrame, 0, sizeof commandFrame);
+        pending_.kind = StatusRead;
+        pending_.address = 0;
+        pending_.value = 0;
+        std::memset(commandFrame_, 0, sizeof commandFrame_);
         break;
     case WriteMultiple:
-        pending.kind = StatusRead;
-        pending.address = 0;
-        pending.count = 0;
-        std::memset(pending.block, 0, sizeof pending.block);
-        std::memset(commandFrame, 0, sizeof commandFrame);
+        pending_.kind = StatusRead;
+        pending_.address = 0;
+        pending_.count = 0;
+        std::memset(pending_.block, 0, sizeof pending_.block);
+        std::memset(commandFrame_, 0, sizeof commandFrame_);
         break;
     case IdentityQuery:
-        std::memset(commandFrame, 0, sizeof commandFrame);
+        std::memset(commandFrame_, 0, sizeof commandFrame_);
         break;
     case IdentityChange:
-        pending.value = 0;
-        std::memset(commandFrame, 0, sizeof commandFrame);
+        pending_.value = 0;
+        std::memset(commandFrame_, 0, sizeof commandFrame_);
         break;
     default:
         break;
     }
 
-    if (link->Write(link->transmitBuffer, length) < length) {
+    WriteRequest(length);
+}
+
+void CZentorDlg::WriteRequest(int length)
+{
+    if (link_->Write(link_->transmitBuffer, length) < length) {
         CommunicationFailure(ExchangeFailed);
         return;
     }
-    awaiting = 1;
+    awaiting_ = 1;
+}
+
+void CZentorDlg::SendIdentityQuery()
+{
+    pending_.kind = IdentityQuery;
+    SendCommand(IdentityQuery);
+}
+
+void CZentorDlg::SendIdentityChange(uint16_t newAddress)
+{
+    pending_.value = newAddress;
+    pending_.kind = IdentityChange;
+    SendCommand(IdentityChange);
+}
+
+void CZentorDlg::SendSequenceCommand(const SequenceCommand& command)
+{
+    if (!link_) {
+        env_.notifier.message(this, QStringLiteral("Check COM Port Device"));
+        return;
+    }
+    int length = 0;
+    switch (command.kind) {
+    case WriteRegisterPair: {
+        const auto v = static_cast<uint32_t>(command.value);
+        const uint8_t block[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+        length = BuildWriteMultipleRegisters(commandFrame_, slaveAddress_, regs_.layout.registerOf(TargetPositionHigh), 2, block);
+        break;
+    }
+    case ApplySettings:
+        length = BuildWriteSingleRegister(commandFrame_, slaveAddress_, kApplySettingsRegister, kApplySettingsValue);
+        break;
+    default:
+        length = BuildWriteSingleRegister(commandFrame_, slaveAddress_, command.registerAddress, static_cast<uint16_t>(command.value));
+        break;
+    }
+    // A command waiting in the slot is dropped: the sequence owns the line while it runs.
+    pending_.kind = StatusRead;
+    pending_.address = 0;
+    pending_.value = 0;
+    pending_.count = 0;
+    std::memset(pending_.block, 0, sizeof pending_.block);
+    std::memcpy(link_->transmitBuffer, commandFrame_, static_cast<size_t>(length));
+    std::memset(commandFrame_, 0, sizeof commandFrame_);
+    WriteRequest(length);
 }
 
 void CZentorDlg::StatusPhaseSend()
 {
-    if (awaiting) {
-        failureCount++;
-        awaiting = 0;
-        if (failureCount >= 2) {
+    if (awaiting_) {
+        failureCount_++;
+        awaiting_ = 0;
+        if (failureCount_ >= 2) {
             CommunicationFailure(ExchangeFailed);
             return;
         }
     }
-    if (!link) {
+    if (!link_) {
         env_.notifier.message(this, QStringLiteral("Check COM Port Device"));
         return;
     }
@@ -96,27 +146,27 @@ void CZentorDlg::OnTimer(int id)
     switch (id) {
     case BusyTimer:
         scheduler_.kill(BusyTimer);
-        busyGuard = 0;
+        busyGuard_ = 0;
         break;
     case BlinkTimer:
-        blinkPhase = !blinkPhase;
+        blinkPhase_ = !blinkPhase_;
         setText(ids::LinkLamp, QString());
         RefreshColours();
         break;
     case TransmitTimer:
         scheduler_.kill(TransmitTimer);
-        if (link) link->transmitBusy = 0;
+        if (link_) link_->transmitBusy = 0;
         break;
     case ReceiveTimer:
         scheduler_.kill(ReceiveTimer);
-        if (!link) break;
-        link->receiveBusy = 0;
-        if (awaiting) ProcessResponse();
+        if (!link_) break;
+        link_->receiveBusy = 0;
+        if (awaiting_) ProcessResponse();
         break;
     case PollTimer:
-        pollPhase = !pollPhase;
-        if (pollPhase) {
-            if (pending.kind != StatusRead && !awaiting) SendCommand(pending.kind);
+        pollPhase_ = !pollPhase_;
+        if (pollPhase_) {
+            if (pending_.kind != StatusRead && !awaiting_) SendCommand(pending_.kind);
         } else {
             StatusPhaseSend();
         }
@@ -128,28 +178,28 @@ void CZentorDlg::OnTimer(int id)
 
 void CZentorDlg::ProcessResponse()
 {
-    if (!link || link->lastIndex <= 0) return;
+    if (!link_ || link_->lastIndex <= 0) return;
     // After a failure the request on record is gone: a frame that straggles in then answers
     // nothing and must not count against the next start.
-    if (link->transmitBuffer[1] == 0) return;
-    if (failureCount >= 2) {
+    if (link_->transmitBuffer[1] == 0) return;
+    if (failureCount_ >= 2) {
         CommunicationFailure(ExchangeFailed);
         return;
     }
-    const int check = ValidateAndApplyResponse(link->receiveBuffer, link->lastIndex + 1, link->transmitBuffer,
-                                               regs.image, regs.settingsChanged);
+    const int check = ValidateAndApplyResponse(link_->receiveBuffer, link_->lastIndex + 1, link_->transmitBuffer,
+                                               regs_.image, regs_.settingsChanged);
     if (check != Applied) {
-        failureCount++;
+        failureCount_++;
         return;
     }
-    awaiting = 0;
-    switch (pending.kind) {
+    awaiting_ = 0;
+    switch (pending_.kind) {
     case IdentityQuery:
     case IdentityChange:
-        slaveAddress = link->receiveBuffer[pending.kind == IdentityQuery ? 4 : 5];
-        confirmedDeviceId = slaveAddress;
+        slaveAddress_ = link_->receiveBuffer[pending_.kind == IdentityQuery ? 4 : 5];
+        confirmedDeviceId_ = slaveAddress_;
         SetIdLabel();
-        pending.kind = StatusRead;
+        pending_.kind = StatusRead;
         break;
     default:
         RefreshStatus();
@@ -162,31 +212,31 @@ void CZentorDlg::StopCommunicationTimers()
     for (int id : {BlinkTimer, TransmitTimer, ReceiveTimer, PollTimer}) scheduler_.kill(id);
     // What the line timers would have done: without it a frame cut off here stays open, and
     // the first answer after the next Start is glued to its end and refused.
-    if (link) {
-        link->receiveBusy = 0;
-        link->transmitBusy = 0;
+    if (link_) {
+        link_->receiveBusy = 0;
+        link_->transmitBusy = 0;
     }
 }
 
 void CZentorDlg::CommunicationFailure(int)
 {
     StopCommunicationTimers();
-    running = 0;
-    pollPhase = 0;
-    blinkPhase = 0;
+    running_ = 0;
+    pollPhase_ = 0;
+    blinkPhase_ = 0;
     ResetRpmView();
-    failureCount = 0;
-    if (link) {
-        std::memset(link->receiveBuffer, 0, sizeof link->receiveBuffer);
-        std::memset(link->transmitBuffer, 0, sizeof link->transmitBuffer);
+    failureCount_ = 0;
+    if (link_) {
+        std::memset(link_->receiveBuffer, 0, sizeof link_->receiveBuffer);
+        std::memset(link_->transmitBuffer, 0, sizeof link_->transmitBuffer);
     }
     env_.notifier.message(this, QStringLiteral("Check Device or Connected Line"));
-    std::memset(pending.block, 0, sizeof pending.block);
-    std::memset(statusFrame, 0, sizeof statusFrame);
-    std::memset(commandFrame, 0, sizeof commandFrame);
+    std::memset(pending_.block, 0, sizeof pending_.block);
+    std::memset(statusFrame_, 0, sizeof statusFrame_);
+    std::memset(commandFrame_, 0, sizeof commandFrame_);
     RefreshConnectionControls();
-    sequenceRunning = 0;
-    RefreshEmbeddedDialogs();
+    sequenceRunning_ = 0;
+    NotifyConnectionLost();
 }
 
 void CZentorDlg::OnSerialTx(int, int)

@@ -58,42 +58,12 @@ CZentorDlg::~CZentorDlg()
 {
     qApp->removeEventFilter(this);
     // The link is let go of before the window is gone, and without a message box.
-    if (link) {
-        link->Stop();
+    if (link_) {
+        link_->Stop();
         env_.clock.pause(200);
-        link->Close();
-        link.reset();
+        link_->Close();
+        link_.reset();
     }
-}
-
-void CZentorDlg::registerControl(int id, QWidget* w)
-{
-    controls_.insert(id, w);
-    w->setObjectName(QString::number(id));
-    w->setProperty("controlId", id);
-}
-
-void CZentorDlg::setText(int id, const QString& t)
-{
-    QWidget* w = control(id);
-    if (auto* label = qobject_cast<QLabel*>(w)) {
-        if (label->text() != t) label->setText(t);
-    } else if (auto* button = qobject_cast<QPushButton*>(w)) {
-        if (button->text() != t) button->setText(t);
-    } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        if (edit->text() != t) edit->setText(t);
-    } else if (w) {
-        w->setProperty("windowText", t);
-    }
-}
-
-QString CZentorDlg::text(int id) const
-{
-    QWidget* w = control(id);
-    if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
-    if (auto* button = qobject_cast<QPushButton*>(w)) return button->text();
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
-    return w ? w->property("windowText").toString() : QString();
 }
 
 void CZentorDlg::buildWindow()
@@ -279,12 +249,14 @@ void CZentorDlg::buildWindow()
             &QPushButton::clicked, this, [this] { OnOpenDialog(ids::SequenceTest); });
     connect(button(ids::Info, this, QRect(794, 640, 70, 34), QStringLiteral("Info.")), &QPushButton::clicked, this,
             &CZentorDlg::OnInfo);
-    connect(button(ids::Web, this, QRect(872, 640, 70, 34), QStringLiteral("Web")), &QPushButton::clicked, this,
-            [this] { if (env_.openUrl) env_.openUrl(QUrl(QString::fromLatin1(project::kWebUrl))); });
-    connect(button(ids::Email, this, QRect(950, 640, 70, 34), QStringLiteral("E-mail")), &QPushButton::clicked, this,
-            [this] {
-                if (env_.openUrl) env_.openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(project::kSupportMail)));
-            });
+    connect(button(ids::Web, this, QRect(872, 640, 70, 34), QStringLiteral("Web")), &QPushButton::clicked, this, [this] {
+        OpenAddress(QUrl(QString::fromLatin1(project::kWebUrl)),
+                    QStringLiteral("No web browser could be started.\nThe project's page is %1").arg(QString::fromLatin1(project::kWebUrl)));
+    });
+    connect(button(ids::Email, this, QRect(950, 640, 70, 34), QStringLiteral("E-mail")), &QPushButton::clicked, this, [this] {
+        OpenAddress(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(project::kSupportMail)),
+                    QStringLiteral("No mail program could be started.\nWrite to %1").arg(QString::fromLatin1(project::kSupportMail)));
+    });
     connect(button(ids::Exit, this, QRect(1070, 640, 100, 34), QStringLiteral("EXIT")), &QPushButton::clicked, this,
             &QDialog::reject);
 
@@ -296,50 +268,40 @@ void CZentorDlg::buildWindow()
     control(ids::RpmDisplay)->setToolTip(QStringLiteral("Toggle View RPM Mode"));
     control(ids::AngleDial)->setToolTip(QStringLiteral("View Current Angle Position & Setting Position"));
 
-    // The embedded windows exist as objects for the whole run; their own contents come later.
-    auto shell = [this](int id, const QString& title) {
-        auto* d = new QDialog(this);
-        d->setWindowTitle(title);
-        d->resize(480, 360);
-        dialogs_.insert(id, d);
-    };
-    shell(ids::ComConfig, QStringLiteral("Communication Setting Configuration"));
-    shell(ids::MotorConfig, QStringLiteral("Motor Setting Configuration"));
-    shell(ids::SequenceTest, QStringLiteral("Sequence Test"));
 }
 
 void CZentorDlg::InitWindow()
 {
-    slaveAddress = 100;
-    pending.kind = StatusRead;
-    busyGuard = 0;
-    blinkPhase = 0;
-    ctrlHeld = 0;
-    portOpen = 0;
-    running = 0;
-    pollPhase = 0;
-    sequenceRunning = 0;
-    regs.settingsChanged = false;
-    regs.image.clear();
-    pending.address = 0;
-    pending.count = 0;
-    pending.value = 0;
-    std::fill(std::begin(pending.block), std::end(pending.block), 0);
-    std::fill(std::begin(statusFrame), std::end(statusFrame), 0);
-    std::fill(std::begin(commandFrame), std::end(commandFrame), 0);
-    regs.values.clear();
-    link.reset();
-    awaiting = 0;
-    configuredBaud = 115200;
+    slaveAddress_ = 100;
+    pending_.kind = StatusRead;
+    busyGuard_ = 0;
+    blinkPhase_ = 0;
+    ctrlHeld_ = 0;
+    portOpen_ = 0;
+    running_ = 0;
+    pollPhase_ = 0;
+    sequenceRunning_ = 0;
+    regs_.settingsChanged = false;
+    regs_.image.clear();
+    pending_.address = 0;
+    pending_.count = 0;
+    pending_.value = 0;
+    std::fill(std::begin(pending_.block), std::end(pending_.block), 0);
+    std::fill(std::begin(statusFrame_), std::end(statusFrame_), 0);
+    std::fill(std::begin(commandFrame_), std::end(commandFrame_), 0);
+    regs_.values.clear();
+    link_.reset();
+    awaiting_ = 0;
+    configuredBaud_ = 115200;
     RefreshComPortList();
-    failureCount = 0;
-    removalInProgress = 0;
+    failureCount_ = 0;
+    removalInProgress_ = 0;
     control(ids::LinkLamp)->raise();
     control(ids::LinkLamp)->show();
     RefreshConnectionControls();
     RefreshDigits();
-    display.alarmFlash = false;
-    display.outputView = false;
+    display_.alarmFlash = false;
+    display_.outputView = false;
 
     series_ = chart_->AddSeries(QStringLiteral("Limit"), QStringLiteral("(A)"), 0, 1100, 1000, 2, QColor(249, 168, 37));
     series_->limit = 800;
@@ -351,8 +313,7 @@ void CZentorDlg::InitWindow()
     dial_->SetActualShown(true);
     dial_->SetValues(0, 0, 0);
 
-    controlType = NoControl;
-    modelList = QStringList(100, QString());
+    controlType_ = NoControl;
     auto* types = controlAs<QComboBox>(ids::ControlTypeList);
     types->clear();
     types->insertItem(0, QStringLiteral(" ------ "));
@@ -370,15 +331,15 @@ bool CZentorDlg::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     // A Ctrl released while another window had the keyboard is never seen here.
-    if (type == QEvent::WindowDeactivate && watched == this) ctrlHeld = 0;
+    if (type == QEvent::WindowDeactivate && watched == this) ctrlHeld_ = 0;
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
         return QDialog::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return QDialog::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Control) {
-        if (type == QEvent::KeyPress) ctrlHeld = 1;
-        if (type == QEvent::KeyRelease) ctrlHeld = 0;
+        if (type == QEvent::KeyPress) ctrlHeld_ = 1;
+        if (type == QEvent::KeyRelease) ctrlHeld_ = 0;
         return type != QEvent::ShortcutOverride;
     }
     // Enter and Escape never close the window, nor press a button.
@@ -392,40 +353,61 @@ void CZentorDlg::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), panel::kWindowBackground);
 }
 
+void CZentorDlg::AttachWindow(int launcherId, SecondaryWindow* window)
+{
+    windows_.insert(launcherId, window);
+    QDialog* dialog = window->dialog();
+    // What follows the closing of a window, whether it ran blocking or not.
+    connect(dialog, &QDialog::finished, this, [this, launcherId, window] {
+        if (openWindow_ == window) openWindow_ = nullptr;
+        // A sequence run ends with its window.
+        if (launcherId == ids::SequenceTest) sequenceRunning_ = 0;
+    });
+}
+
+void CZentorDlg::SetInfoPanelMaker(std::function<QWidget*(QWidget*)> maker) { infoPanelMaker_ = std::move(maker); }
+
+void CZentorDlg::LoadConfiguration() {}
+
 void CZentorDlg::OnOpenDialog(int id)
 {
-    QWidget* d = dialogs_.value(id);
-    if (auto* dialog = qobject_cast<QDialog*>(d)) dialog->exec();
-    if (id == ids::SequenceTest) sequenceRunning = 0;
+    SecondaryWindow* window = windows_.value(id);
+    if (!window || openWindow_) return;
+    openWindow_ = window;
+    window->Initialise();
+    if (env_.runModal) {
+        env_.runModal(*window->dialog());
+    } else {
+        window->dialog()->exec();
+    }
+}
+
+void CZentorDlg::NotifyConnectionLost()
+{
+    if (openWindow_) openWindow_->ConnectionLost();
 }
 
 void CZentorDlg::OnInfo()
 {
-    if (infoPopup_) {
-        delete infoPopup_.data();
-    } else if (!ctrlHeld) {
-        auto* popup = new QFrame(this);
-        popup->setObjectName(QStringLiteral("132"));
-        popup->setFrameShape(QFrame::Box);
-        popup->setAutoFillBackground(true);
-        popup->resize(170, 420);
-        auto* heading = new QLabel(QStringLiteral("Selectable Model List"), popup);
-        heading->setGeometry(4, 4, 162, 20);
-        heading->setAlignment(Qt::AlignCenter);
-        heading->setAutoFillBackground(true);
-        QPalette pal = heading->palette();
-        pal.setColor(QPalette::Window, panel::kStatusBlue);
-        pal.setColor(QPalette::WindowText, Qt::white);
-        heading->setPalette(pal);
-        popup->move(18, 170);
-        popup->stackUnder(control(ids::LeftPicture));
-        popup->raise();
-        popup->show();
-        infoPopup_ = popup;
+    if (infoPanel_) {
+        delete infoPanel_.data();
+    } else if (!ctrlHeld_ && infoPanelMaker_) {
+        QWidget* panel = infoPanelMaker_(this);
+        panel->move(18, 170);
+        // Over the picture on the left, directly after it in the stacking order.
+        panel->stackUnder(control(ids::LeftPicture));
+        panel->raise();
+        panel->show();
+        infoPanel_ = panel;
     } else {
         return;
     }
     control(ids::Info)->setFocus();
+}
+
+void CZentorDlg::OpenAddress(const QUrl& address, const QString& whatFailed)
+{
+    if (!env_.openUrl || !env_.openUrl(address)) env_.notifier.message(this, whatFailed);
 }
 
 }  // namespace zentor

@@ -1,9 +1,12 @@
 #pragma once
 // The console's main window: the poll cycle with its one-slot command mailbox, the
 // connection workflow, the control panel and the status display. Every control is found by
-// its numeric id; time, ports and message boxes come through the seams of ConsoleEnv.
+// its numeric id; time, ports and message boxes come through the seams of ConsoleEnv; the
+// secondary windows reach it through ConsoleHost.
 
 #include "ConsoleEnv.h"
+#include "ConsoleHost.h"
+#include "ControlTable.h"
 #include "ModbusFrames.h"
 #include "PortWatcher.h"
 #include "RegisterMap.h"
@@ -14,14 +17,8 @@
 #include <QDialog>
 #include <QHash>
 #include <QPointer>
+#include <functional>
 #include <memory>
-
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSlider;
-class QFrame;
 
 namespace zentor {
 
@@ -29,87 +26,82 @@ class CChartDraw;
 class CDrawStatic;
 struct ChartSeries;
 
-enum CommandKind : int32_t { StatusRead = 0, WriteSingle = 1, WriteMultiple = 2, IdentityQuery = 3, IdentityChange = 4 };
-
-struct PendingCommand {
-    int32_t kind = StatusRead;
-    int32_t address = 0;
-    int32_t count = 0;
-    uint16_t value = 0;
-    uint8_t block[kFrameBufferSize]{};
-};
-
-class CZentorDlg : public QDialog, public SerialLinkOwner {
+class CZentorDlg : public QDialog, public ConsoleHost, public SerialLinkOwner {
     Q_OBJECT
 public:
     enum Timer { BusyTimer = 0, BlinkTimer = 1, TransmitTimer = 2, ReceiveTimer = 3, PollTimer = 4 };
-    enum FailureReason { OpenFailed = 0, ExchangeFailed = 1, ReplyMissing = 2 };
 
     explicit CZentorDlg(ConsoleEnv env, QWidget* parent = nullptr);
     ~CZentorDlg() override;
 
     // The control with the given id, or nullptr.
-    QWidget* control(int id) const { return controls_.value(id); }
+    QWidget* control(int id) const { return controls_.get(id); }
     template <class W>
-    W* controlAs(int id) const { return qobject_cast<W*>(control(id)); }
+    W* controlAs(int id) const { return controls_.as<W>(id); }
+    const ControlTable& controls() const { return controls_; }
 
-    // Poll cycle and command slot.
-    void SendCommand(int kind);
-    void CommunicationFailure(int reason);
-    void OnTimer(int id);
+    // Wiring done by the program: the window each launcher opens, and the maker of the model
+    // list panel that "Info." shows.
+    void AttachWindow(int launcherId, SecondaryWindow* window);
+    void SetInfoPanelMaker(std::function<QWidget*(QWidget* parent)> maker);
 
-    // Connection workflow.
-    void RefreshConnectionControls();
-    void RefreshComPortList();
-    void OnOpenClose();
-    void OnStartStop();
-    void OnPortArrived(const QString& name);
-    void OnPortRemoved(const QString& name);
+    // ConsoleHost
+    bool portOpen() const override { return portOpen_; }
+    bool running() const override { return running_; }
+    bool linkPresent() const override { return link_ != nullptr; }
+    bool awaiting() const override { return awaiting_; }
+    void clearAwaiting() override { awaiting_ = 0; }
+    bool removalInProgress() const override { return removalInProgress_; }
+    QString openPortName() const override;
+    QString chosenPortName() const override;
+    int controlType() const override { return controlType_; }
+    int slaveAddress() const override { return slaveAddress_; }
+    int configuredBaud() const override { return configuredBaud_; }
+    int confirmedDeviceId() const override { return confirmedDeviceId_; }
+    void clearConfirmedDeviceId() override { confirmedDeviceId_ = 0; }
+    bool sequenceRunning() const override { return sequenceRunning_; }
+    void setSequenceRunning(bool on) override { sequenceRunning_ = on ? 1 : 0; }
+    const RegisterMap& registers() const override { return regs_; }
+    PendingCommand& pending() override { return pending_; }
+    void SendCommand(int kind) override;
+    void SendIdentityQuery() override;
+    void SendIdentityChange(uint16_t newAddress) override;
+    void SendSequenceCommand(const SequenceCommand& command) override;
+    void OpenClose() override { OnOpenClose(); }
+    void StartStop() override { OnStartStop(); }
+    void CommunicationFailure(int reason) override;
+    void SetSlaveAddress(int address) override;
+    void SetConfiguredBaud(int baud) override { configuredBaud_ = baud; }
+    void SetControlType(int type) override { SelectControlType(type); }
+    void CheckPorts() override { watcher_->check(); }
+    Notifier& notifier() override { return env_.notifier; }
+    Clock& clock() override { return env_.clock; }
+    QWidget* hostWidget() override { return this; }
 
-    // Control panel and status display.
-    void SelectControlType(int type);
-    void ResetPanel(int type);
+    // What the window shows of itself, for its tests and tools.
+    int failureCount() const { return failureCount_; }
+    bool ctrlHeld() const { return ctrlHeld_; }
+    CSerialLink* link() const { return link_.get(); }
+    Scheduler& scheduler() { return scheduler_; }
+    PortWatcher& portWatcher() { return *watcher_; }
+    CChartDraw* chart() const { return chart_; }
+    CDrawStatic* dial() const { return dial_; }
+    QWidget* infoPanel() const { return infoPanel_; }
+    // The secondary window open now, or nullptr.
+    SecondaryWindow* openWindow() const { return openWindow_; }
+
+    // Shows the registers of the last answer (the poll cycle calls it after each one).
     void RefreshStatus();
-    void RefreshDigits();
-
-    // Hooks of the windows that come later; they do nothing until those windows exist.
-    void LoadConfiguration() {}
-    void RefreshEmbeddedDialogs() {}
+    // The timer handler (timers by id, as the window's timers are numbered).
+    void OnTimer(int id);
+    // Rebuilds the port list from the ports present now.
+    void RefreshComPortList();
 
     // SerialLinkOwner
     void OnSerialRx(int portIndex, int frameLength) override;
     void OnSerialClosed(int portIndex) override;
     void OnSerialTx(int portIndex, int written) override;
     void OnSerialFailed(int portIndex, const QString& portName) override;
-
-    // State, as the Parts of the window and the later dialogs read and change it.
-    int32_t slaveAddress = 100;
-    PendingCommand pending;
-    uint8_t statusFrame[kFrameBufferSize]{};
-    uint8_t commandFrame[kFrameBufferSize]{};
-    uint8_t awaiting = 0;
-    int32_t failureCount = 0;
-    uint8_t pollPhase = 0;
-    uint8_t blinkPhase = 0;
-    uint8_t running = 0;
-    uint8_t portOpen = 0;
-    uint8_t busyGuard = 0;
-    uint8_t ctrlHeld = 0;
-    uint8_t removalInProgress = 0;
-    uint8_t sequenceRunning = 0;
-    int32_t configuredBaud = 115200;
-    int32_t controlType = NoControl;
-    int32_t confirmedDeviceId = 0;  // read by the communication settings window
-    RegisterMap regs;
-    panel::DisplayState display;
-    std::unique_ptr<CSerialLink> link;
-
-    Scheduler& scheduler() { return scheduler_; }
-    PortWatcher& portWatcher() { return *watcher_; }
-    CChartDraw* chart() const { return chart_; }
-    CDrawStatic* dial() const { return dial_; }
-    QWidget* infoPopup() const { return infoPopup_; }
-    QStringList modelList;  // 100 texts, filled by the configuration load
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -118,24 +110,42 @@ protected:
 private:
     void buildWindow();
     void InitWindow();
-    void registerControl(int id, QWidget* w);
+    void LoadConfiguration();
+    void registerControl(int id, QWidget* w) { controls_.add(id, w); }
+    void setText(int id, const QString& text) { controls_.setText(id, text); }
+    QString text(int id) const { return controls_.text(id); }
     bool BusyGuardPasses();
     bool CommunicationStarted();
+
+    // Poll cycle.
     void StatusPhaseSend();
+    // Writes the request in the link's transmit buffer: awaiting on a whole write, the
+    // failure path on a short one.
+    void WriteRequest(int length);
     // Timers 1 to 4: the lamp's blink, both line timers and the poll tick.
     void StopCommunicationTimers();
     void ProcessResponse();
+    // Refreshes the open secondary window after a failure or the removal of the port.
+    void NotifyConnectionLost();
+
+    // Connection workflow.
+    void RefreshConnectionControls();
+    void OnOpenClose();
+    void OnStartStop();
+    void OnPortArrived(const QString& name);
+    void OnPortRemoved(const QString& name);
     void SetIdLabel();
-    void setText(int id, const QString& text);
-    QString text(int id) const;
+
+    // Control panel and status display.
+    void SelectControlType(int type);
+    void ResetPanel(int type);
+    void RefreshDigits();
     void ApplyStatusView(const panel::StatusView& view);
     void ShowDigits(const std::array<int, 5>& digits);
     void RefreshColours();
     void RestartGraph();
     // The RPM digits back to no flash and motor output, with their caption.
     void ResetRpmView();
-
-    // Panel handlers.
     void OnSelect();
     void OnDirection(int value);
     void OnBrake(int value);
@@ -154,17 +164,42 @@ private:
     // Launchers.
     void OnOpenDialog(int id);
     void OnInfo();
+    void OpenAddress(const QUrl& address, const QString& whatFailed);
 
     ConsoleEnv env_;
     Scheduler scheduler_;
     std::unique_ptr<PortWatcher> watcher_;
-    QHash<int, QWidget*> controls_;
-    QHash<int, QWidget*> dialogs_;
-    QPointer<QWidget> infoPopup_;
+    ControlTable controls_;
+    QHash<int, SecondaryWindow*> windows_;
+    SecondaryWindow* openWindow_ = nullptr;
+    std::function<QWidget*(QWidget*)> infoPanelMaker_;
+    QPointer<QWidget> infoPanel_;
     CChartDraw* chart_ = nullptr;
     ChartSeries* series_ = nullptr;
     CDrawStatic* dial_ = nullptr;
     QStringList comPorts_;
+
+    // State of the poll cycle, the connection and the panel.
+    int32_t slaveAddress_ = 100;
+    PendingCommand pending_;
+    uint8_t statusFrame_[kFrameBufferSize]{};
+    uint8_t commandFrame_[kFrameBufferSize]{};
+    uint8_t awaiting_ = 0;
+    int32_t failureCount_ = 0;
+    uint8_t pollPhase_ = 0;
+    uint8_t blinkPhase_ = 0;
+    uint8_t running_ = 0;
+    uint8_t portOpen_ = 0;
+    uint8_t busyGuard_ = 0;
+    uint8_t ctrlHeld_ = 0;
+    uint8_t removalInProgress_ = 0;
+    uint8_t sequenceRunning_ = 0;
+    int32_t configuredBaud_ = 115200;
+    int32_t controlType_ = NoControl;
+    int32_t confirmedDeviceId_ = 0;
+    RegisterMap regs_;
+    panel::DisplayState display_;
+    std::unique_ptr<CSerialLink> link_;
 };
 
 }  // namespace zentor

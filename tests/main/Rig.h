@@ -2,6 +2,7 @@
 // A main window in virtual time, with the simulated drivers as its ports and a probe on the
 // open port that records every request and can answer from a script instead of a driver.
 
+#include "ConsoleAssembly.h"
 #include "ControlIds.h"
 #include "ModbusFrames.h"
 #include "Crc16Modbus.h"
@@ -121,7 +122,15 @@ struct Rig {
         sim.addPort(QStringLiteral("SIM-SPEED"), SpeedControl);
         sim.addPort(QStringLiteral("SIM-POSITION"), PositionControl);
         ports.addScripted(QStringLiteral("SCRIPTED"));
-        w = std::make_unique<CZentorDlg>(ConsoleEnv{clock, notes, ports, [this](const QUrl& u) { urls << u; }});
+        // A modal window returns at once, as a test needs; its closing still ends it.
+        ConsoleEnv env{clock, notes, ports,
+                       [this](const QUrl& u) {
+                           urls << u;
+                           return urlsOpen;
+                       },
+                       500, [](QDialog& dialog) { dialog.open(); }};
+        w = std::make_unique<CZentorDlg>(env);
+        AssembleConsole(*w);
     }
 
     template <class W>
@@ -175,6 +184,7 @@ struct Rig {
     sim::SimPortProvider sim;
     ProbePorts ports;
     QList<QUrl> urls;
+    bool urlsOpen = true;  // whether the system has a handler for the addresses
     std::unique_ptr<CZentorDlg> w;
 };
 

@@ -63,7 +63,7 @@ private slots:
         r.after(100);
         r.press(ids::OpenClose);
         r.after(100);
-        QCOMPARE(r.w->portOpen, uint8_t(1));
+        QVERIFY(r.w->portOpen());
         QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Close"));
         r.after(400);
         r.press(ids::OpenClose);
@@ -80,7 +80,7 @@ private slots:
         r.press(ids::StartStop);
         r.after(500);
         QCOMPARE(r.notes.texts, (QStringList{QStringLiteral("Open COM Port"), QStringLiteral("Select Control Type")}));
-        QCOMPARE(r.w->running, uint8_t(0));
+        QVERIFY(!r.w->running());
         QVERIFY(r.ports.sent.empty());
     }
 
@@ -91,7 +91,7 @@ private slots:
         r.w->RefreshComPortList();
         r.press(ids::OpenClose);
         QCOMPARE(r.notes.last(), QStringLiteral("There is No Usable ComPort.\nPlease Check ComPort Device."));
-        QCOMPARE(r.w->portOpen, uint8_t(0));
+        QVERIFY(!r.w->portOpen());
     }
 
     void portThatWillNotOpen()
@@ -100,7 +100,7 @@ private slots:
         r.choosePort(QStringLiteral("SCRIPTED"));  // no script: its open fails
         r.press(ids::OpenClose);
         QCOMPARE(r.notes.texts, QStringList{QStringLiteral("Check Device or Connected Line")});
-        QVERIFY(!r.w->link);
+        QVERIFY(!r.w->link());
         QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Open"));
     }
 
@@ -109,7 +109,7 @@ private slots:
         Rig r;
         r.start(kSpeed, SpeedControl);
         r.after(1000);
-        QVERIFY(r.w->regs.values.at(31) != 0);  // MaxRpm came in
+        QVERIFY(r.w->registers().values.at(31) != 0);  // MaxRpm came in
         r.press(ids::OpenClose);
         for (int t : {CZentorDlg::BlinkTimer, CZentorDlg::TransmitTimer, CZentorDlg::ReceiveTimer, CZentorDlg::PollTimer})
             QVERIFY(!r.w->scheduler().isRunning(t));
@@ -118,9 +118,9 @@ private slots:
         r.clock.runDue();
         QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Open"));
         QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Select COM Port and Open"));
-        QVERIFY(!r.w->link);
+        QVERIFY(!r.w->link());
         QVERIFY(r.ports.closed);
-        QCOMPARE(r.w->regs.values.at(31), uint16_t(0));
+        QCOMPARE(r.w->registers().values.at(31), uint16_t(0));
         QVERIFY(r.notes.texts.isEmpty());
     }
 
@@ -130,12 +130,12 @@ private slots:
         // request must not wait for one for ever.
         Rig r;
         r.open(kSpeed);
-        r.w->link->threadRunning = 0;
+        r.w->link()->threadRunning = 0;
         r.press(ids::OpenClose);
         r.clock.runDue();
-        QVERIFY(!r.w->link);
+        QVERIFY(!r.w->link());
         QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Open"));
-        QCOMPARE(r.w->portOpen, uint8_t(0));
+        QVERIFY(!r.w->portOpen());
     }
 
     void pluggingASecondPortKeepsTheOpenOneSelected()
@@ -171,16 +171,16 @@ private slots:
         Rig r;
         r.start(kSpeed, SpeedControl);
         r.after(900);
-        QVERIFY(r.w->regs.values.at(31) != 0);
+        QVERIFY(r.w->registers().values.at(31) != 0);
         r.sim.pull(kSpeed);
         r.after(10);
         QCOMPARE(r.notes.texts, QStringList{QStringLiteral("ComPort Disconnected!")});
-        QVERIFY(!r.w->link);
-        QCOMPARE(r.w->portOpen, uint8_t(0));
-        QCOMPARE(r.w->running, uint8_t(0));
+        QVERIFY(!r.w->link());
+        QVERIFY(!r.w->portOpen());
+        QVERIFY(!r.w->running());
         QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Open"));
         QCOMPARE(r.text(ids::StartStop), QStringLiteral("Start"));
-        for (int reg = 0; reg < RegisterValues::kCount; ++reg) QCOMPARE(r.w->regs.values.at(reg), uint16_t(0));
+        for (int reg = 0; reg < RegisterValues::kCount; ++reg) QCOMPARE(r.w->registers().values.at(reg), uint16_t(0));
         // Nothing of the driver that is gone stays on the panel.
         QCOMPARE(r.text(ids::MaxRpmLabel), QStringLiteral("Max. RPM : ____"));
         QCOMPARE(r.text(ids::Stop), QStringLiteral("STOP"));
@@ -204,7 +204,7 @@ private slots:
         r.press(ids::StartStop);
         r.after(2000);
         QVERIFY(r.notes.texts.isEmpty());
-        QCOMPARE(r.w->failureCount, 0);
+        QCOMPARE(r.w->failureCount(), 0);
         QCOMPARE(r.text(ids::MaxRpmLabel), QStringLiteral("Max. RPM : 3000"));
     }
 
@@ -232,13 +232,13 @@ private slots:
         Rig r;
         r.start(kSpeed, SpeedControl);
         r.after(600);
-        r.w->pending.address = 3;
-        r.w->pending.value = 1;
-        r.w->pending.kind = WriteSingle;
+        r.w->pending().address = 3;
+        r.w->pending().value = 1;
+        r.w->pending().kind = WriteSingle;
         r.press(ids::StartStop);
-        QCOMPARE(r.w->running, uint8_t(0));
-        QCOMPARE(r.w->pending.kind, int32_t(WriteSingle));
-        QVERIFY(r.w->link);
+        QVERIFY(!r.w->running());
+        QCOMPARE(r.w->pending().kind, int32_t(WriteSingle));
+        QVERIFY(r.w->link());
         QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Ready"));
         const size_t sent = r.ports.sent.size();
         r.after(2000);

@@ -197,7 +197,7 @@ private slots:
         r.selectType(SpeedControl);
         r.press(ids::Run);
         QCOMPARE(r.notes.texts, QStringList{QStringLiteral("COMMUNICATION \n 1. COM Port 'Open' \n 2. 'Start'")});
-        QCOMPARE(r.w->pending.kind, int32_t(StatusRead));
+        QCOMPARE(r.w->pending().kind, int32_t(StatusRead));
         r.press(ids::Run);  // within 500 ms: ignored
         QCOMPARE(r.notes.texts.size(), 1);
     }
@@ -233,7 +233,7 @@ private slots:
         QVERIFY(r.w->control(ids::Run)->isEnabled());
         QVERIFY(!r.w->control(ids::ResetHigh)->isEnabled());
         QVERIFY(!r.w->control(ids::PositionSet)->isEnabled());
-        QCOMPARE(r.w->regs.layout.statusQuantity(), 34);
+        QCOMPARE(r.w->registers().layout.statusQuantity(), 34);
     }
 
     void selectWhileStarted()
@@ -245,7 +245,7 @@ private slots:
         r.w->control(ids::Select)->setEnabled(true);
         r.press(ids::Select);
         QCOMPARE(r.notes.texts, QStringList{QStringLiteral("Stop Contorl Motor")});
-        QCOMPARE(r.w->controlType, int32_t(SpeedControl));
+        QCOMPARE(r.w->controlType(), int(SpeedControl));
     }
 
     void runShowsTheDriversStateAfterTheNextRead()
@@ -256,7 +256,7 @@ private slots:
         QCOMPARE(r.text(ids::Stop), QStringLiteral("< STOP >"));
         r.press(ids::Run);
         r.after(300);  // written at the command phase and confirmed
-        QVERIFY(panel::ButtonActive(ids::Run, r.w->regs, SpeedControl, true, true));
+        QVERIFY(panel::ButtonActive(ids::Run, r.w->registers(), SpeedControl, true, true));
         QCOMPARE(r.w->control(ids::Run)->palette().color(QPalette::Button), panel::kActiveButton);
         r.after(300);  // the next status read brings the driver's run state
         QCOMPARE(r.text(ids::Run), QStringLiteral("< RUN >"));
@@ -302,7 +302,7 @@ private slots:
         r.after(600);
         r.press(ids::Run);
         r.after(3000);
-        QVERIFY(r.w->regs.value(MotorRpm) > 0);
+        QVERIFY(r.w->registers().value(MotorRpm) > 0);
         QCOMPARE(r.w->control(ids::DigitUnits)->property("imageId").toInt() != ids::art::Blank, true);
         QVERIFY(r.text(ids::RotateIndicator).endsWith('%'));
     }

@@ -9,11 +9,12 @@ using namespace zentor::testing;
 namespace {
 const QString kSpeed = QStringLiteral("SIM-SPEED");
 
-void place(CZentorDlg& w, int address, uint16_t value)
+// Places a write in the command slot, as a panel button does.
+void place(ConsoleHost& host, int address, uint16_t value)
 {
-    w.pending.address = address;
-    w.pending.value = value;
-    w.pending.kind = WriteSingle;
+    host.pending().address = address;
+    host.pending().value = value;
+    host.pending().kind = WriteSingle;
 }
 }  // namespace
 
@@ -35,8 +36,8 @@ private slots:
         QCOMPARE(int(writes.size()), 1);
         QCOMPARE(writes[0].at - t0, int64_t(450));
         QCOMPARE(writes[0].frame.toHex(), WithCrc(QByteArray::fromHex("6406000300 01")).toHex());
-        QCOMPARE(r.w->pending.kind, int32_t(StatusRead));
-        QCOMPARE(r.w->failureCount, 0);
+        QCOMPARE(r.w->pending().kind, int32_t(StatusRead));
+        QCOMPARE(r.w->failureCount(), 0);
         QVERIFY(r.notes.texts.isEmpty());
     }
 
@@ -68,13 +69,13 @@ private slots:
         r.start(QStringLiteral("SCRIPTED"), SpeedControl);
         const int64_t t0 = r.clock.nowMs();
         r.after(301);  // the second status read is out and awaited
-        QCOMPARE(r.w->awaiting, uint8_t(1));
+        QVERIFY(r.w->awaiting());
         place(*r.w, 3, 1);
         r.after(700);
         const auto writes = r.sentWith(0x06);
         QCOMPARE(int(writes.size()), 1);
         QCOMPARE(writes[0].at - t0, int64_t(750));
-        QCOMPARE(r.w->failureCount, 0);
+        QCOMPARE(r.w->failureCount(), 0);
     }
 
     void secondMissedAnswerAnHourLaterStops()
@@ -86,19 +87,19 @@ private slots:
         r.after(300);  // the read at 300 stays unanswered
         r.driver(kSpeed).faults().silent = false;
         r.after(300);
-        QCOMPARE(r.w->failureCount, 1);
+        QCOMPARE(r.w->failureCount(), 1);
         QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Device Control"));
         for (int minute = 0; minute < 60; ++minute) r.after(60'000);
-        QCOMPARE(r.w->failureCount, 1);
+        QCOMPARE(r.w->failureCount(), 1);
         QVERIFY(r.notes.texts.isEmpty());
         r.driver(kSpeed).faults().silent = true;
         r.after(600);
         QCOMPARE(r.notes.texts, QStringList{QStringLiteral("Check Device or Connected Line")});
-        QCOMPARE(r.w->failureCount, 0);
+        QCOMPARE(r.w->failureCount(), 0);
         QVERIFY(!r.w->scheduler().isRunning(CZentorDlg::PollTimer));
         QVERIFY(!r.w->scheduler().isRunning(CZentorDlg::BlinkTimer));
         QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Ready"));
-        QCOMPARE(r.w->portOpen, uint8_t(1));
+        QVERIFY(r.w->portOpen());
         const size_t sent = r.ports.sent.size();
         r.after(3000);
         QCOMPARE(r.ports.sent.size(), sent);
@@ -115,7 +116,7 @@ private slots:
         r.driver(kSpeed).faults().wrongFunction = 0;
         r.driver(kSpeed).faults().silent = true;
         r.after(50);
-        QCOMPARE(r.w->failureCount, 1);
+        QCOMPARE(r.w->failureCount(), 1);
         QVERIFY(r.notes.texts.isEmpty());
         r.after(300);  // status phase at 600: the flag is still set, the count reaches 2
         QCOMPARE(r.notes.texts, QStringList{QStringLiteral("Check Device or Connected Line")});
@@ -128,8 +129,8 @@ private slots:
         r.driver(kSpeed).setReg(25, 1234);  // MotorRpm of the speed layout
         r.driver(kSpeed).faults().splitGapMs = 40;
         r.after(600);
-        QCOMPARE(r.w->failureCount, 0);
-        QCOMPARE(r.w->regs.values.at(25), uint16_t(1234));
+        QCOMPARE(r.w->failureCount(), 0);
+        QCOMPARE(r.w->registers().values.at(25), uint16_t(1234));
     }
 
     void burstsEightyMillisecondsApartAreTwoFrames()
@@ -138,10 +139,10 @@ private slots:
         r.driver(kSpeed).faults().splitGapMs = 80;
         r.start(kSpeed, SpeedControl);
         r.after(70);  // 60 ms after the first burst: its frame fails the check
-        QCOMPARE(r.w->failureCount, 1);
-        QCOMPARE(r.w->awaiting, uint8_t(1));
+        QCOMPARE(r.w->failureCount(), 1);
+        QVERIFY(r.w->awaiting());
         r.after(80);  // the second burst started a frame of its own and fails too
-        QCOMPARE(r.w->failureCount, 2);
+        QCOMPARE(r.w->failureCount(), 2);
     }
 
     void identityQueryAdoptsTheDriversAddress()
@@ -153,14 +154,13 @@ private slots:
         };
         r.selectType(SpeedControl);
         r.open(QStringLiteral("SCRIPTED"));
-        r.w->pending.kind = IdentityQuery;
-        r.w->SendCommand(IdentityQuery);
+        r.w->SendIdentityQuery();
         QCOMPARE(r.ports.sent.back().frame.toHex(), QByteArray("0003000000 0185db").replace(" ", ""));
         r.after(100);
-        QCOMPARE(r.w->slaveAddress, 0x34);
-        QCOMPARE(r.w->confirmedDeviceId, 0x34);
+        QCOMPARE(r.w->slaveAddress(), 0x34);
+        QCOMPARE(r.w->confirmedDeviceId(), 0x34);
         QCOMPARE(r.text(ids::IdLabel), QStringLiteral("ID : 52 (0x34)"));
-        QCOMPARE(r.w->pending.kind, int32_t(StatusRead));
+        QCOMPARE(r.w->pending().kind, int32_t(StatusRead));
     }
 
     void identityChangeIsAnsweredFromTheNewAddress()
@@ -168,11 +168,9 @@ private slots:
         Rig r;
         r.selectType(SpeedControl);
         r.open(kSpeed);
-        r.w->pending.value = 7;
-        r.w->pending.kind = IdentityChange;
-        r.w->SendCommand(IdentityChange);
+        r.w->SendIdentityChange(7);
         r.after(100);
-        QCOMPARE(r.w->slaveAddress, 7);
+        QCOMPARE(r.w->slaveAddress(), 7);
         QCOMPARE(r.text(ids::IdLabel), QStringLiteral("ID : 7 (0x07)"));
         QCOMPARE(r.driver(kSpeed).slaveAddress(), 7);
     }
@@ -182,14 +180,14 @@ private slots:
         Rig r;
         r.start(kSpeed, SpeedControl);
         r.after(300);  // the second status read is out
-        QCOMPARE(r.w->awaiting, uint8_t(1));
+        QVERIFY(r.w->awaiting());
         place(*r.w, 3, 1);
         r.w->SendCommand(WriteSingle);
         QCOMPARE(r.ports.sent.back().function(), 0x06);
         QCOMPARE(r.ports.sent.back().at, r.clock.nowMs());
         r.after(100);
         // Both answers ran together into one frame, checked against the newer request.
-        QCOMPARE(r.w->failureCount, 1);
+        QCOMPARE(r.w->failureCount(), 1);
     }
 
     void aFrameAfterTheFailureCountsNothing()
@@ -205,7 +203,7 @@ private slots:
         r.after(240);
         QCOMPARE(r.notes.texts, QStringList{QStringLiteral("Check Device or Connected Line")});
         r.after(200);
-        QCOMPARE(r.w->failureCount, 0);
+        QCOMPARE(r.w->failureCount(), 0);
         QCOMPARE(r.notes.texts.size(), 1);
     }
 

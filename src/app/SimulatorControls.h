@@ -4,9 +4,10 @@
 // in the list, to see what the console does when an adapter is pulled.
 
 #include <QObject>
+#include <QStringList>
 
 namespace zentor {
-class CZentorDlg;
+class ConsoleHost;
 namespace sim {
 class SimPortProvider;
 }
@@ -14,12 +15,13 @@ class SimPortProvider;
 class SimulatorControls : public QObject {
     Q_OBJECT
 public:
-    SimulatorControls(CZentorDlg& window, sim::SimPortProvider& ports, QStringList names);
+    SimulatorControls(ConsoleHost& host, sim::SimPortProvider& ports, QStringList names);
     void toggle(const QString& name);
-    void updateCaptions();
 
 private:
-    CZentorDlg& window_;
+    void updateCaptions();
+
+    ConsoleHost& host_;
     sim::SimPortProvider& ports_;
     QStringList names_;
 };

@@ -1,6 +1,7 @@
 // zentor: the motor driver console. With --simulator the port list also offers two simulated
 // drivers, one of each control type.
 
+#include "ConsoleAssembly.h"
 #include "ControlIds.h"
 #include "InstanceLock.h"
 #include "QtClock.h"
@@ -87,8 +88,10 @@ int main(int argc, char* argv[])
     }
     ports.add(&system);
 
-    ConsoleEnv env{clock, notifier, ports, [](const QUrl& url) { QDesktopServices::openUrl(url); }};
+    ConsoleEnv env{clock, notifier, ports, [](const QUrl& url) { return QDesktopServices::openUrl(url); }, 500,
+                   [](QDialog& dialog) { dialog.exec(); }};
     CZentorDlg window(env);
+    AssembleConsole(window);
     if (simulator) new SimulatorControls(window, simulated, simNames);
     if (quitAfter > 0) QTimer::singleShot(quitAfter, &window, &QDialog::reject);
     window.exec();

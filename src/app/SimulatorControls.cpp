@@ -1,43 +1,44 @@
 #include "SimulatorControls.h"
 
+#include "ConsoleHost.h"
 #include "ControlIds.h"
 #include "SimPort.h"
-#include "ZentorDlg.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QShortcut>
+#include <QWidget>
 
 namespace zentor {
 
-SimulatorControls::SimulatorControls(CZentorDlg& window, sim::SimPortProvider& ports, QStringList names)
-    : QObject(&window), window_(window), ports_(ports), names_(std::move(names))
+SimulatorControls::SimulatorControls(ConsoleHost& host, sim::SimPortProvider& ports, QStringList names)
+    : QObject(host.hostWidget()), host_(host), ports_(ports), names_(std::move(names))
 {
-    window_.setContextMenuPolicy(Qt::ActionsContextMenu);
+    QWidget* window = host_.hostWidget();
+    window->setContextMenuPolicy(Qt::ActionsContextMenu);
     for (const QString& name : names_) {
-        auto* action = new QAction(&window_);
+        auto* action = new QAction(window);
         action->setData(name);
         connect(action, &QAction::triggered, this, [this, name] { toggle(name); });
-        window_.addAction(action);
+        window->addAction(action);
     }
     updateCaptions();
-    connect(&window_.portWatcher(), &PortWatcher::appeared, this, &SimulatorControls::updateCaptions);
-    connect(&window_.portWatcher(), &PortWatcher::disappeared, this, &SimulatorControls::updateCaptions);
-    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F8), &window_);
+    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F8), window);
     connect(shortcut, &QShortcut::activated, this, [this] {
         // F8 pulls out the open simulated port, else the one selected; and plugs back the
         // first one that is out.
         QString name;
-        if (window_.link && names_.contains(window_.link->portName)) name = window_.link->portName;
-        const QString selected = window_.controlAs<QComboBox>(ids::ComPortList)->currentText();
-        if (name.isEmpty() && names_.contains(selected)) name = selected;
+        if (names_.contains(host_.openPortName())) name = host_.openPortName();
+        if (name.isEmpty() && names_.contains(host_.chosenPortName())) name = host_.chosenPortName();
         if (name.isEmpty())
             for (const QString& n : names_)
-                if (!ports_.isPresent(n)) { name = n; break; }
+                if (!ports_.isPresent(n)) {
+                    name = n;
+                    break;
+                }
         if (!name.isEmpty()) toggle(name);
     });
-    window_.control(ids::ComPortList)
-        ->setToolTip(QStringLiteral("Simulated ports: right-click the window or press F8 to pull one out or plug it in"));
+    if (auto* list = window->findChild<QWidget*>(QString::number(ids::ComPortList), Qt::FindDirectChildrenOnly))
+        list->setToolTip(QStringLiteral("Simulated ports: right-click the window or press F8 to pull one out or plug it in"));
 }
 
 void SimulatorControls::toggle(const QString& name)
@@ -48,13 +49,14 @@ void SimulatorControls::toggle(const QString& name)
         ports_.plugIn(name);
     }
     // The port list notices at its next look; the open port's own failure arrives at once.
-    window_.portWatcher().check();
+    host_.CheckPorts();
     updateCaptions();
 }
 
 void SimulatorControls::updateCaptions()
 {
-    for (QAction* action : window_.actions()) {
+    // Simulated ports come and go only through these controls, so the captions change here.
+    for (QAction* action : host_.hostWidget()->actions()) {
         const QString name = action->data().toString();
         if (!names_.contains(name)) continue;
         action->setText(ports_.isPresent(name) ? QStringLiteral("Pull out %1").arg(name)
