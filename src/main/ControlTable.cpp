@@ -32,6 +32,10 @@ void ControlTable::setText(int id, const QString& t)
     } else if (w) {
         w->setProperty("windowText", t);
     }
+    if (QWidget* group = captionOf_.value(id)) {
+        group->setAccessibleName(t.trimmed());
+        group->setProperty("caption", t.trimmed());
+    }
 }
 
 QString ControlTable::text(int id) const

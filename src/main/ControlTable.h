@@ -23,12 +23,15 @@ public:
     void setText(int id, const QString& text);
     QString text(int id) const;
     void setEnabled(std::initializer_list<int> ids, bool enabled);
+    // The caption label of a group box: whatever it shows becomes the box's accessible title.
+    void bindCaption(int captionId, QWidget* group) { captionOf_.insert(captionId, group); }
 
     // The control id of a widget registered in any table, or 0.
     static int idOf(const QWidget* control);
 
 private:
     QHash<int, QWidget*> controls_;
+    QHash<int, QWidget*> captionOf_;
 };
 
 }  // namespace zentor

@@ -12,6 +12,7 @@
 #include "PanelInput.h"
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -325,7 +326,7 @@ void CZentorDlg::RefreshColours()
                   red ? std::optional<QColor>(Qt::white) : std::nullopt, QPalette::Button);
             continue;
         }
-        if (qobject_cast<QLabel*>(w) || qobject_cast<QFrame*>(w) || qobject_cast<QSlider*>(w)) {
+        if (qobject_cast<QLabel*>(w) || qobject_cast<QFrame*>(w) || qobject_cast<QGroupBox*>(w) || qobject_cast<QSlider*>(w)) {
             if (it.key() == ids::CurrentGraph || it.key() == ids::AngleDial) continue;
             const auto c = panel::StaticColoursFor(it.key(), regs_, controlType_, portOpen_, blinkPhase_, w->isEnabled());
             paint(w, c.background, c.text, QPalette::Window);

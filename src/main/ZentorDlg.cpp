@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,13 +91,15 @@ void CZentorDlg::buildWindow()
         l->setFont(boldFont(12));
         return l;
     };
-    // A group: panel, caption, a one-pixel line under the caption.
+    // A group: a box holding its controls, a caption, a one-pixel line under the caption. The
+    // box carries the caption as its accessible title.
     auto group = [this, label](int panelId, int captionId, int lineId, QRect r, const QString& caption) {
-        auto* p = new QFrame(this);
+        auto* p = new QGroupBox(this);
         p->setGeometry(r);
-        p->setFrameShape(QFrame::StyledPanel);
         registerControl(panelId, p);
-        QLabel* c = label(captionId, p, QRect(6, 4, r.width() - 12, 20), caption);
+        QLabel* c = label(captionId, p, QRect(6, 4, r.width() - 12, 20), QString());
+        controls_.bindCaption(captionId, p);
+        setText(captionId, caption);
         c->setFont(boldFont(12));
         auto* line = new QFrame(p);
         line->setGeometry(8, 25, r.width() - 16, 1);
@@ -113,8 +116,9 @@ void CZentorDlg::buildWindow()
     top->setPixmap(QPixmap::fromImage(art::Image(ids::art::TopPicture)).scaled(956, 6));
 
     // Connection row.
-    label(0, this, QRect(214, 18, 70, 26), QStringLiteral("COM Port"));
+    QLabel* portsLabel = label(0, this, QRect(214, 18, 70, 26), QStringLiteral("COM Port"));
     auto* ports = new QComboBox(this);
+    portsLabel->setBuddy(ports);
     ports->setGeometry(284, 18, 170, 26);
     registerControl(ids::ComPortList, ports);
     connect(button(ids::OpenClose, this, QRect(462, 18, 80, 26), QStringLiteral("Open")), &QPushButton::clicked, this,
@@ -132,8 +136,9 @@ void CZentorDlg::buildWindow()
             this, [this] { OnOpenDialog(ids::ComConfig); });
 
     // Control type row.
-    label(0, this, QRect(214, 54, 90, 26), QStringLiteral("Control Type"));
+    QLabel* typesLabel = label(0, this, QRect(214, 54, 90, 26), QStringLiteral("Control Type"));
     auto* types = new QComboBox(this);
+    typesLabel->setBuddy(types);
     types->setGeometry(304, 54, 170, 26);
     registerControl(ids::ControlTypeList, types);
     connect(button(ids::Select, this, QRect(482, 54, 80, 26), QStringLiteral("Select")), &QPushButton::clicked, this,
@@ -179,7 +184,7 @@ void CZentorDlg::buildWindow()
     registerControl(ids::AngleDial, dial_);
 
     // Motor controls, grouped.
-    QFrame* p = group(ids::DirectionPanel, ids::DirectionCaption, ids::DirectionLine, QRect(656, 94, 253, 84), QString());
+    QGroupBox* p = group(ids::DirectionPanel, ids::DirectionCaption, ids::DirectionLine, QRect(656, 94, 253, 84), QString());
     connect(button(ids::DirectionCw, p, QRect(10, 36, 70, 34), QStringLiteral("CW")), &QPushButton::clicked, this,
             [this] { OnDirection(0); });
     connect(button(ids::DirectionCcw, p, QRect(86, 36, 70, 34), QStringLiteral("CCW")), &QPushButton::clicked, this,
@@ -216,12 +221,14 @@ void CZentorDlg::buildWindow()
     auto* speedSlider = new QSlider(Qt::Horizontal, p);
     speedSlider->setGeometry(10, 40, 220, 30);
     registerControl(ids::SpeedSlider, speedSlider);
+    speedSlider->setAccessibleName(QStringLiteral("Speed %"));
     connect(speedSlider, &QSlider::sliderReleased, this, &CZentorDlg::OnSpeedSliderReleased);
     auto* speedEdit = new QLineEdit(p);
     speedEdit->setGeometry(238, 40, 70, 30);
     speedEdit->setValidator(new TypingLimit(5, speedEdit));
     speedEdit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     registerControl(ids::SpeedEdit, speedEdit);
+    speedEdit->setAccessibleName(QStringLiteral("Target speed %"));
     connect(speedEdit, &QLineEdit::textChanged, this, &CZentorDlg::OnSpeedEditChanged);
     connect(button(ids::SpeedSet, p, QRect(314, 38, 60, 34), QStringLiteral("SET")), &QPushButton::clicked, this,
             &CZentorDlg::OnSpeedSet);
@@ -231,12 +238,14 @@ void CZentorDlg::buildWindow()
     auto* positionSlider = new QSlider(Qt::Horizontal, p);
     positionSlider->setGeometry(10, 40, 220, 30);
     registerControl(ids::PositionSlider, positionSlider);
+    positionSlider->setAccessibleName(QStringLiteral("Step within a revolution"));
     connect(positionSlider, &QSlider::sliderReleased, this, &CZentorDlg::OnPositionSliderReleased);
     auto* positionEdit = new QLineEdit(p);
     positionEdit->setGeometry(238, 40, 100, 30);
     positionEdit->setValidator(new TypingLimit(11, positionEdit));
     positionEdit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     registerControl(ids::PositionEdit, positionEdit);
+    positionEdit->setAccessibleName(QStringLiteral("Target position in steps"));
     connect(positionEdit, &QLineEdit::textChanged, this, &CZentorDlg::OnPositionEditChanged);
     connect(button(ids::PositionSet, p, QRect(344, 38, 60, 34), QStringLiteral("SET")), &QPushButton::clicked, this,
             &CZentorDlg::OnPositionSet);

@@ -3,8 +3,10 @@
 #include "ChartDraw.h"
 #include "DrawStatic.h"
 #include "ProjectInfo.h"
+#include "Accessibility.h"
 #include "Rig.h"
 
+#include <QGroupBox>
 #include <QKeyEvent>
 
 using namespace zentor;
@@ -54,6 +56,44 @@ private slots:
             const QRect at(child->mapTo(r.w.get(), QPoint(0, 0)), child->size());
             QVERIFY2(window.contains(at), qPrintable(child->objectName()));
         }
+    }
+
+    void everyControlIsNamedForScreenReaders_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("no control type") << int(NoControl);
+        QTest::newRow("speed control") << int(SpeedControl);
+        QTest::newRow("position control") << int(PositionControl);
+    }
+    void everyControlIsNamedForScreenReaders()
+    {
+        QFETCH(int, type);
+        Rig r;
+        r.selectType(type);
+        QCOMPARE(accessibilityProblems(r.w.get()), QStringList());
+        // The group's title follows its caption as the control type changes it.
+        QCOMPARE(accessibleName(r.w->control(ids::DirectionPanel)),
+                 type == PositionControl ? QStringLiteral("Mounting Direction") : QStringLiteral("Direction"));
+    }
+
+    void theAccessibilityCheckFindsWhatARobotWouldMiss()
+    {
+        QWidget window;
+        window.resize(300, 200);
+        auto* group = new QGroupBox(QStringLiteral("Brake"), &window);
+        group->setGeometry(10, 10, 200, 100);
+        auto* outside = new QPushButton(QStringLiteral("ON"), &window);  // over the group, not in it
+        outside->setGeometry(20, 40, 50, 30);
+        auto* edit = new QLineEdit(&window);  // no caption, no name
+        edit->setGeometry(20, 150, 50, 30);
+        auto* renamed = new QPushButton(QStringLiteral("OFF"), &window);
+        renamed->setGeometry(220, 150, 50, 30);
+        renamed->setAccessibleName(QStringLiteral("something else"));
+        const QStringList problems = accessibilityProblems(&window);
+        QCOMPARE(problems.size(), 3);
+        QVERIFY(problems.filter(QStringLiteral("lies inside group 'Brake'")).size() == 1);
+        QVERIFY(problems.filter(QStringLiteral("no accessible name")).size() == 1);
+        QVERIFY(problems.filter(QStringLiteral("is not its caption 'OFF'")).size() == 1);
     }
 
     void enterAndEscapeNeverCloseTheWindow()
