@@ -145,6 +145,7 @@ void CZentorDlg::OnStartStop()
     StopCommunicationTimers();
     running_ = 0;
     pollPhase_ = 0;
+    blinkPhase_ = 0;
     // An answer still on its way belongs to the stopped cycle: it must not fill the panel
     // again after the reset below.
     awaiting_ = 0;
@@ -183,9 +184,11 @@ void CZentorDlg::OnPortRemoved(const QString& name)
         RefreshConnectionControls();
         sequenceRunning_ = 0;
         NotifyConnectionLost();
+        RefreshComPortList();
         env_.notifier.message(this, QStringLiteral("ComPort Disconnected!"));
+    } else {
+        RefreshComPortList();
     }
-    RefreshComPortList();
     // A removal reported again while the message of the first is open leaves the flag to it.
     if (!outerRemoval) removalInProgress_ = 0;
 }

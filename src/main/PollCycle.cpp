@@ -230,13 +230,17 @@ void CZentorDlg::CommunicationFailure(int)
         std::memset(link_->receiveBuffer, 0, sizeof link_->receiveBuffer);
         std::memset(link_->transmitBuffer, 0, sizeof link_->transmitBuffer);
     }
-    env_.notifier.message(this, QStringLiteral("Check Device or Connected Line"));
     std::memset(pending_.block, 0, sizeof pending_.block);
     std::memset(statusFrame_, 0, sizeof statusFrame_);
     std::memset(commandFrame_, 0, sizeof commandFrame_);
+    // Readings nobody refreshes any more must not look live: the panel goes back to its
+    // placeholders, as when the port is pulled out.
+    ResetPanel(controlType_);
     RefreshConnectionControls();
     sequenceRunning_ = 0;
     NotifyConnectionLost();
+    // The operator reads the message over the window in its new state.
+    env_.notifier.message(this, QStringLiteral("Check Device or Connected Line"));
 }
 
 void CZentorDlg::OnSerialTx(int, int)

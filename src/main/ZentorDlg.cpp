@@ -223,6 +223,11 @@ void CZentorDlg::buildWindow()
     registerControl(ids::SpeedSlider, speedSlider);
     speedSlider->setAccessibleName(QStringLiteral("Speed %"));
     connect(speedSlider, &QSlider::sliderReleased, this, &CZentorDlg::OnSpeedSliderReleased);
+    // A click on the track, a key or the wheel moves the slider without a drag: it ends the
+    // same way as a released drag.
+    connect(speedSlider, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction) OnSpeedSliderReleased();
+    });
     auto* speedEdit = new QLineEdit(p);
     speedEdit->setGeometry(238, 40, 70, 30);
     speedEdit->setValidator(new TypingLimit(5, speedEdit));
@@ -240,6 +245,9 @@ void CZentorDlg::buildWindow()
     registerControl(ids::PositionSlider, positionSlider);
     positionSlider->setAccessibleName(QStringLiteral("Step within a revolution"));
     connect(positionSlider, &QSlider::sliderReleased, this, &CZentorDlg::OnPositionSliderReleased);
+    connect(positionSlider, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction) OnPositionSliderReleased();
+    });
     auto* positionEdit = new QLineEdit(p);
     positionEdit->setGeometry(238, 40, 100, 30);
     positionEdit->setValidator(new TypingLimit(11, positionEdit));
