@@ -8,6 +8,7 @@
 #include "Notifier.h"
 #include "PortProvider.h"
 
+#include <QString>
 #include <QUrl>
 #include <functional>
 
@@ -28,6 +29,8 @@ struct ConsoleEnv {
     // Whatever follows the closing is bound to the window's finished signal, so both behave
     // alike.
     std::function<void(QDialog&)> runModal;
+    // Full path of the configuration file.
+    QString configPath;
 };
 
 }  // namespace zentor

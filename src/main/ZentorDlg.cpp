@@ -6,6 +6,7 @@
 #include "Artwork.h"
 #include "ChartDraw.h"
 #include "ClickFrame.h"
+#include "ConfigurationFile.h"
 #include "ControlIds.h"
 #include "DrawStatic.h"
 #include "PanelColours.h"
@@ -41,7 +42,10 @@ QFont boldFont(int pixels)
 }  // namespace
 
 CZentorDlg::CZentorDlg(ConsoleEnv env, QWidget* parent)
-    : QDialog(parent), env_(std::move(env)), scheduler_(env_.clock, this, [this](int id) { OnTimer(id); })
+    : QDialog(parent),
+      env_(std::move(env)),
+      scheduler_(env_.clock, this, [this](int id) { OnTimer(id); }),
+      profile_(env_.configPath)
 {
     setWindowTitle(QStringLiteral("Zentor"));
     setWindowIcon(art::AppIcon());
@@ -331,6 +335,7 @@ void CZentorDlg::InitWindow()
     dial_->SetValues(0, 0, 0);
 
     controlType_ = NoControl;
+    stores_.clear();
     auto* types = controlAs<QComboBox>(ids::ControlTypeList);
     types->clear();
     types->insertItem(0, QStringLiteral(" ------ "));
@@ -384,7 +389,32 @@ void CZentorDlg::AttachWindow(int launcherId, SecondaryWindow* window)
 
 void CZentorDlg::SetInfoPanelMaker(std::function<QWidget*(QWidget*)> maker) { infoPanelMaker_ = std::move(maker); }
 
-void CZentorDlg::LoadConfiguration() {}
+void CZentorDlg::LoadConfiguration()
+{
+    const ConfigLoadResult result = zentor::LoadConfiguration(profile_, stores_);
+    configuredBaud_ = stores_.baudRate;
+    // What could not be kept is said once, at start-up; the console goes on with the rest.
+    if (!result.warnings.isEmpty()) env_.notifier.message(this, result.warnings.join(QLatin1Char('\n')));
+}
+
+bool CZentorDlg::WriteProfileValue(const QString& section, const QString& key, const QString& value, QString* reason)
+{
+    if (profile_.write(section, key, value)) return true;
+    if (reason) *reason = profile_.error();
+    return false;
+}
+
+bool CZentorDlg::SaveUserSequence(int itemCount)
+{
+    if (!zentor::SaveUserSequence(profile_, stores_.userSequence, itemCount)) {
+        env_.notifier.message(this, QStringLiteral("The sequence list could not be saved.\n%1\n"
+                                                   "It is kept until the console ends: Load User Seq. brings it back.")
+                                        .arg(profile_.error()));
+        return false;
+    }
+    env_.notifier.message(this, QStringLiteral("Current Sequence Test List was Saved"));
+    return true;
+}
 
 void CZentorDlg::OnOpenDialog(int id)
 {

@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -117,8 +119,13 @@ public:
 
 
 struct Rig {
-    explicit Rig(sim::SimTiming timing = {}) : sim(clock, timing), ports(clock, sim)
+    // configFile: the configuration file's text before the console starts (none when empty).
+    explicit Rig(sim::SimTiming timing = {}, const QByteArray& configFile = {}) : sim(clock, timing), ports(clock, sim)
     {
+        if (!configFile.isEmpty()) {
+            QFile f(configPath());
+            if (f.open(QIODevice::WriteOnly)) f.write(configFile);
+        }
         sim.addPort(QStringLiteral("SIM-SPEED"), SpeedControl);
         sim.addPort(QStringLiteral("SIM-POSITION"), PositionControl);
         ports.addScripted(QStringLiteral("SCRIPTED"));
@@ -128,11 +135,12 @@ struct Rig {
                            urls << u;
                            return urlsOpen;
                        },
-                       500, [](QDialog& dialog) { dialog.open(); }};
+                       500, [](QDialog& dialog) { dialog.open(); }, configPath()};
         w = std::make_unique<CZentorDlg>(env);
         AssembleConsole(*w);
     }
 
+    QString configPath() const { return config.filePath(QStringLiteral("Zentor_CFG.ini")); }
     template <class W>
     W* get(int id) { return w->controlAs<W>(id); }
     QString text(int id)
@@ -179,6 +187,8 @@ struct Rig {
     }
     sim::SimDriver& driver(const QString& name) { return *sim.driver(name); }
 
+    // The configuration file lives in a folder of the test's own.
+    QTemporaryDir config;
     VirtualClock clock;
     TestNotifier notes;
     sim::SimPortProvider sim;
