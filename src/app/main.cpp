@@ -93,7 +93,6 @@ int main(int argc, char* argv[])
                    notifier,
                    ports,
                    [](const QUrl& url) { return QDesktopServices::openUrl(url); },
-                   500,
                    [](QDialog& dialog) { dialog.exec(); },
                    ConfigFilePath(QCoreApplication::applicationDirPath())};
     CZentorDlg window(env);

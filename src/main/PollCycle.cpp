@@ -170,6 +170,7 @@ void CZentorDlg::OnTimer(int id)
         } else {
             StatusPhaseSend();
         }
+        RunPutOffPortLook();
         break;
     default:
         break;
@@ -207,9 +208,19 @@ void CZentorDlg::ProcessResponse()
     }
 }
 
+void CZentorDlg::RunPutOffPortLook()
+{
+    if (!portLookAfterTick_) return;
+    auto look = std::move(portLookAfterTick_);
+    portLookAfterTick_ = nullptr;
+    look();
+}
+
 void CZentorDlg::StopCommunicationTimers()
 {
     for (int id : {BlinkTimer, TransmitTimer, ReceiveTimer, PollTimer}) scheduler_.kill(id);
+    // A look at the ports that waited for a tick waits no longer.
+    if (portLookAfterTick_) env_.clock.callAfter(0, this, [this] { RunPutOffPortLook(); });
     // What the line timers would have done: without it a frame cut off here stays open, and
     // the first answer after the next Start is glued to its end and refused.
     if (link_) {

@@ -28,6 +28,8 @@ namespace zentor {
 namespace {
 
 constexpr int kWidth = 1180;
+// Device nodes come in small bursts: the port list is looked at once they have settled.
+constexpr int kPortSettleMs = 50;
 // Fits a 1366 x 768 screen with its title bar and a task bar.
 constexpr int kHeight = 680;
 
@@ -52,11 +54,20 @@ CZentorDlg::CZentorDlg(ConsoleEnv env, QWidget* parent)
     setFixedSize(kWidth, kHeight);
     buildWindow();
     qApp->installEventFilter(this);
-    InitWindow();
-
-    watcher_ = std::make_unique<PortWatcher>(env_.clock, env_.ports, env_.portWatchIntervalMs, this);
+    // The one listing of the system's ports at start-up; after it, only a change looks again.
+    watcher_ = std::make_unique<PortWatcher>(env_.clock, env_.ports, env_.ports.ports(), this);
     connect(watcher_.get(), &PortWatcher::appeared, this, &CZentorDlg::OnPortArrived);
     connect(watcher_.get(), &PortWatcher::disappeared, this, &CZentorDlg::OnPortRemoved);
+    // A look at the system's ports takes milliseconds: while the poll cycle runs it comes
+    // right after a poll tick, never when a tick is due.
+    watcher_->setDeferral([this](std::function<void()> look) {
+        if (running_) {
+            portLookAfterTick_ = std::move(look);
+        } else {
+            env_.clock.callAfter(kPortSettleMs, this, std::move(look));
+        }
+    });
+    InitWindow();
 }
 
 CZentorDlg::~CZentorDlg()
@@ -122,6 +133,10 @@ void CZentorDlg::buildWindow()
     // Connection row.
     QLabel* portsLabel = label(0, this, QRect(214, 18, 70, 26), QStringLiteral("COM Port"));
     auto* ports = new QComboBox(this);
+    // The listed ports, or any device path typed into it.
+    ports->setEditable(true);
+    ports->setInsertPolicy(QComboBox::NoInsert);
+    ports->setToolTip(QStringLiteral("Choose a port, or type a device path such as /dev/pts/3"));
     portsLabel->setBuddy(ports);
     ports->setGeometry(284, 18, 170, 26);
     registerControl(ids::ComPortList, ports);

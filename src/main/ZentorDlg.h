@@ -129,6 +129,7 @@ private:
     void WriteRequest(int length);
     // Timers 1 to 4: the lamp's blink, both line timers and the poll tick.
     void StopCommunicationTimers();
+    void RunPutOffPortLook();
     void ProcessResponse();
     // Refreshes the open secondary window after a failure or the removal of the port.
     void NotifyConnectionLost();
@@ -174,6 +175,7 @@ private:
     ConsoleEnv env_;
     Scheduler scheduler_;
     std::unique_ptr<PortWatcher> watcher_;
+    std::function<void()> portLookAfterTick_;  // a look at the ports put off to the next poll tick
     ControlTable controls_;
     QHash<int, SecondaryWindow*> windows_;
     SecondaryWindow* openWindow_ = nullptr;

@@ -82,25 +82,35 @@ private:
 class ProbePorts final : public PortProvider {
 public:
     ProbePorts(Clock& clock, sim::SimPortProvider& sim) : clock_(clock), sim_(sim) {}
-    QStringList ports() const override { return hidden_ ? QStringList() : sim_.ports() + scripted_; }
+    QStringList ports() const override
+    {
+        listedAt.push_back(clock_.nowMs());
+        return hidden_ ? QStringList() : sim_.ports() + scripted_;
+    }
     std::unique_ptr<SerialDevice> create(const QString& name) override
     {
-        if (scripted_.contains(name)) return std::make_unique<ProbeDevice>(clock_, nullptr, script, sent, closed);
+        if (scripted_.contains(name) || unlisted_.contains(name))
+            return std::make_unique<ProbeDevice>(clock_, nullptr, script, sent, closed);
         auto inner = sim_.create(name);
         if (!inner) return nullptr;
         return std::make_unique<ProbeDevice>(clock_, std::move(inner), Script(), sent, closed);
     }
     void addScripted(const QString& name) { scripted_ << name; }
+    // Served when asked for by name, never listed: a device path the operator types.
+    void addUnlisted(const QString& name) { unlisted_ << name; }
+    void watchChanges(std::function<void()> changed) override { sim_.watchChanges(std::move(changed)); }
 
     Script script;
     std::vector<Sent> sent;
     bool closed = false;
     bool hidden_ = false;
+    mutable std::vector<int64_t> listedAt;  // when the ports were listed
 
 private:
     Clock& clock_;
     sim::SimPortProvider& sim_;
     QStringList scripted_;
+    QStringList unlisted_;
 };
 
 // Records message texts. A message box runs its own event loop in the real program, so
@@ -135,7 +145,7 @@ struct Rig {
                            urls << u;
                            return urlsOpen;
                        },
-                       500, [](QDialog& dialog) { dialog.open(); }, configPath()};
+                       [](QDialog& dialog) { dialog.open(); }, configPath()};
         w = std::make_unique<CZentorDlg>(env);
         AssembleConsole(*w);
     }
