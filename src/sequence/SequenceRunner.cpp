@@ -13,10 +13,10 @@ void SequenceRunner::setSchedule(SequenceSchedule schedule)
     toIdle();
 }
 
-RunState SequenceRunner::state() const
+RunnerState SequenceRunner::state() const
 {
-    if (!running_) return RunState::Idle;
-    return paused_ ? RunState::Paused : RunState::Running;
+    if (!running_) return RunnerState::Idle;
+    return paused_ ? RunnerState::Paused : RunnerState::Running;
 }
 
 QString SequenceRunner::startCaption() const { return paused_ ? QStringLiteral("PAUSE") : QStringLiteral("START"); }

@@ -13,7 +13,7 @@ namespace zentor {
 inline const QString kSequenceEndMessage = QStringLiteral("Sequence Test END");
 constexpr int kRunTickMs = 100;
 
-enum class RunState { Idle, Running, Paused };
+enum class RunnerState { Idle, Running, Paused };
 
 // What the caller does after a call, in this order: show refusal (and stop there) when it is not
 // empty; send command at once; empty column 0 of clearMarkRow (or of every row when
@@ -38,7 +38,7 @@ public:
     void setSchedule(SequenceSchedule schedule);
     const SequenceSchedule& schedule() const { return schedule_; }
 
-    RunState state() const;
+    RunnerState state() const;
     bool sequenceRunning() const { return running_; }
     bool paused() const { return paused_; }
     // "PAUSE" while paused, "START" otherwise.
