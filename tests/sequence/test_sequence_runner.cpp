@@ -300,6 +300,17 @@ private slots:
         QCOMPARE(p.last.displays.remainingTime, QString("00:00:00.0"));
     }
 
+    // A hand-edited list whose range is played zero times has no step: START ends at once.
+    void nothingToPlayEndsAtOnce()
+    {
+        Player p(ListOf({"1,2,0,Speed", "DIR-CW,-,1,1", "DIR-CCW,-,1,1"}));
+        p.press(0);
+        QVERIFY(p.sent.isEmpty());
+        QCOMPARE(p.ends, 1);
+        QVERIFY(!p.armed);
+        QCOMPARE(p.runner.state(), RunnerState::Idle);
+    }
+
     void resetReturnsToIdle()
     {
         Player p(test::SpeedPreset());
