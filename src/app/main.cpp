@@ -31,6 +31,11 @@ public:
         std::printf("%s\n", text.toLocal8Bit().constData());
         std::fflush(stdout);
     }
+    void message(QWidget* parent, const QString& text, const QString& details) override
+    {
+        message(parent, text);
+        if (!details.isEmpty()) message(parent, details);
+    }
 };
 
 const char* kUsage =

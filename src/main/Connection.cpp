@@ -5,6 +5,7 @@
 
 #include "ChartDraw.h"
 #include "ControlIds.h"
+#include "OpenFailureAdvice.h"
 #include "PortNames.h"
 
 #include <QComboBox>
@@ -90,6 +91,7 @@ void CZentorDlg::OnOpenClose()
         link_ = std::make_unique<CSerialLink>(this, env_.clock, env_.ports);
         link_->baudRate = configuredBaud_;
         if (!link_->Open(name)) {
+            failureDetails_ = ExplainOpenFailure(link_->openFailure, name, configuredBaud_);
             link_.reset();
             CommunicationFailure(OpenFailed);
             regs_.values.clear();

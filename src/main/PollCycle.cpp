@@ -7,6 +7,7 @@
 #include "DriverCommands.h"
 
 #include <cstring>
+#include <utility>
 
 namespace zentor {
 
@@ -250,8 +251,10 @@ void CZentorDlg::CommunicationFailure(int)
     RefreshConnectionControls();
     sequenceRunning_ = 0;
     NotifyConnectionLost();
-    // The operator reads the message over the window in its new state.
-    env_.notifier.message(this, QStringLiteral("Check Device or Connected Line"));
+    // The operator reads the message over the window in its new state; a port that would not
+    // open says why under it.
+    const QString details = std::exchange(failureDetails_, QString());
+    env_.notifier.message(this, QStringLiteral("Check Device or Connected Line"), details);
 }
 
 void CZentorDlg::OnSerialTx(int, int)

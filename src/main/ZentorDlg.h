@@ -204,6 +204,7 @@ private:
     int32_t configuredBaud_ = 115200;
     int32_t controlType_ = NoControl;
     int32_t confirmedDeviceId_ = 0;
+    QString failureDetails_;  // why the port did not open, for the failure's message
     RegisterMap regs_;
     panel::DisplayState display_;
     std::unique_ptr<CSerialLink> link_;
