@@ -37,31 +37,49 @@ void CliMaster::close()
     link_.reset();
 }
 
+bool CliMaster::write(const uint8_t* frame, int length, uint64_t generation)
+{
+    Outcome failure = Outcome::PortFailed;
+    if (link_ && !failed_ && length > 0 && length <= CSerialLink::kBufferSize) {
+        // Whatever came before this request is no part of its answer: the next byte starts a frame.
+        link_->receiveBusy = 0;
+        std::memcpy(link_->transmitBuffer, frame, static_cast<size_t>(length));
+        if (link_->Write(link_->transmitBuffer, length) >= length) return true;
+        failure = Outcome::WriteFailed;
+    }
+    clock_.callAfter(0, context_.get(), [this, generation, failure] {
+        if (generation == exchangeGeneration_) finish({failure, 0, {}});
+    });
+    return false;
+}
+
 void CliMaster::exchange(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> done)
 {
     const uint64_t generation = ++exchangeGeneration_;
     ++quietGeneration_;
     done_ = std::move(done);
     awaiting_ = false;
-    if (!link_ || failed_ || length <= 0 || length > CSerialLink::kBufferSize) {
-        clock_.callAfter(0, context_.get(), [this, generation] {
-            if (generation == exchangeGeneration_) finish({Outcome::PortFailed, 0, {}});
-        });
-        return;
-    }
-    // Whatever came before this request is no part of its answer: the next byte starts a frame.
-    link_->receiveBusy = 0;
-    std::memcpy(link_->transmitBuffer, frame, static_cast<size_t>(length));
-    const int written = link_->Write(link_->transmitBuffer, length);
-    if (written < length) {
-        clock_.callAfter(0, context_.get(), [this, generation] {
-            if (generation == exchangeGeneration_) finish({Outcome::WriteFailed, 0, {}});
-        });
-        return;
-    }
+    if (!write(frame, length, generation)) return;
     awaiting_ = true;
     clock_.callAfter(kAnswerTimeoutMs, context_.get(), [this, generation] {
         if (generation == exchangeGeneration_ && awaiting_) finish({Outcome::NoAnswer, 0, {}});
+    });
+}
+
+void CliMaster::broadcast(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> done)
+{
+    const uint64_t generation = ++exchangeGeneration_;
+    ++quietGeneration_;
+    done_ = std::move(done);
+    awaiting_ = false;
+    if (!write(frame, length, generation)) return;
+    // The bytes may still be on their way out of the port when the write returns, and closing
+    // the link purges what is left: give the line the frame's own time (10 bits a byte) and the
+    // 60 ms the console leaves after every write.
+    const int baud = link_->baudRate > 0 ? link_->baudRate : 115200;
+    const int64_t lineMs = (int64_t(length) * 10 * 1000 + baud - 1) / baud;
+    clock_.callAfter(lineMs + kQuietMs, context_.get(), [this, generation] {
+        if (generation == exchangeGeneration_) finish({Outcome::Sent, 0, {}});
     });
 }
 

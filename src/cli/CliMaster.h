@@ -14,7 +14,8 @@
 
 namespace zentor::cli {
 
-enum class Outcome { Applied, NoAnswer, BadAnswer, WriteFailed, PortFailed };
+// Sent: a broadcast went out (nobody answers one).
+enum class Outcome { Applied, NoAnswer, BadAnswer, WriteFailed, PortFailed, Sent };
 
 struct ExchangeResult {
     Outcome outcome = Outcome::NoAnswer;
@@ -33,6 +34,9 @@ public:
     bool open(const QString& name, int baudRate);
     // Writes the frame and calls done once with what came of it (never inside this call).
     void exchange(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> done);
+    // Writes a frame that nobody answers (a broadcast) and calls done once the line has had the
+    // time to carry it (never inside this call): Sent, WriteFailed or PortFailed.
+    void broadcast(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> done);
     // Stops and closes the link; a pending exchange is dropped without its call.
     void close();
     bool isOpen() const { return link_ != nullptr; }
@@ -47,6 +51,8 @@ public:
     void OnSerialFailed(int portIndex, const QString& portName) override;
 
 private:
+    // Writes the frame as the request of the exchange; false (done is due) when it did not go out.
+    bool write(const uint8_t* frame, int length, uint64_t generation);
     void quiet();
     void finish(ExchangeResult result);
 

@@ -5,11 +5,10 @@
 #include "CliSession.h"
 #include "QtClock.h"
 #include "SimPort.h"
+#include "StopSignal.h"
 #include "SystemPorts.h"
 
 #include <QCoreApplication>
-#include <QTimer>
-#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -17,10 +16,6 @@ using namespace zentor;
 using namespace zentor::cli;
 
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void requestStop(int) { stopRequested = 1; }
 
 void printLine(FILE* to, const QString& prefix, const QString& line)
 {
@@ -69,14 +64,15 @@ int main(int argc, char* argv[])
                        openError);
     session.onFinished = [](int code) { QCoreApplication::exit(code); };
 
-    std::signal(SIGINT, requestStop);
-    std::signal(SIGTERM, requestStop);
-    // A signal handler may only set a flag; the event loop looks at it.
-    QTimer signalWatch;
-    QObject::connect(&signalWatch, &QTimer::timeout, [&session] {
-        if (stopRequested) session.interrupt();
-    });
-    signalWatch.start(50);
+    // Ctrl-C and SIGTERM reach the session through the event loop, which otherwise sleeps
+    // until the port or a timer of the session has work for it.
+    StopSignal stop([&session] { session.interrupt(); });
+    QString error;
+    if (!stop.install(&error)) {
+        // Only when the system is out of descriptors; no exit code of the commands fits it.
+        std::fprintf(stderr, "zentor-cli: cannot watch for signals: %s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
 
     session.start();
     return app.exec();
