@@ -53,6 +53,13 @@ public:
 private:
     // Writes the frame as the request of the exchange; false (done is due) when it did not go out.
     bool write(const uint8_t* frame, int length, uint64_t generation);
+    // Each wait keeps at most one timer of the clock pending, re-armed for what is left when it
+    // fires early: a burst only moves the due time, and a wait that ended leaves a timer that
+    // finds nothing to do, so an idle master is not woken for every request it made.
+    void armQuiet(int64_t delayMs);
+    void quietTimer();
+    void armDeadline(int64_t delayMs);
+    void deadlineTimer();
     void quiet();
     void finish(ExchangeResult result);
 
@@ -63,9 +70,11 @@ private:
     bool settingsChanged_ = false;
     bool awaiting_ = false;
     bool failed_ = false;
-    uint64_t quietGeneration_ = 0;     // a newer burst or exchange makes older quiet timers void
-    uint64_t exchangeGeneration_ = 0;  // a newer exchange makes an older deadline void
-    uint64_t txGeneration_ = 0;
+    int64_t quietDue_ = -1;            // 60 ms after the last burst of the frame; -1: no frame
+    bool quietArmed_ = false;
+    int64_t answerDeadline_ = -1;      // the awaited answer is no answer from then on
+    bool deadlineArmed_ = false;
+    uint64_t exchangeGeneration_ = 0;  // a newer exchange makes the end of an older one void
     std::function<void(const ExchangeResult&)> done_;
     std::unique_ptr<QObject> context_ = std::make_unique<QObject>();  // of the timers; gone with the master
 };

@@ -8,6 +8,7 @@
 #include "StopSignal.h"
 #include "SystemPorts.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <cstdio>
 #include <memory>
@@ -17,16 +18,28 @@ using namespace zentor::cli;
 
 namespace {
 
-void printLine(FILE* to, const QString& prefix, const QString& line)
+// Results gather in the stdout buffer and go out in one write before the program next sleeps
+// (a status read is several lines); diagnostics go at once, after the results before them.
+void printResult(const QString& line)
 {
-    std::fprintf(to, "%s%s\n", prefix.toLocal8Bit().constData(), line.toLocal8Bit().constData());
-    std::fflush(to);
+    const QByteArray text = line.toLocal8Bit();
+    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+    std::fputc('\n', stdout);
+}
+
+void printDiagnostic(const QString& line)
+{
+    std::fflush(stdout);
+    std::fprintf(stderr, "zentor-cli: %s\n", line.toLocal8Bit().constData());
 }
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
+    // The plain POSIX event loop: this program needs nothing of GLib's, whose loop costs more
+    // system calls for every wake-up.
+    if (qEnvironmentVariableIsEmpty("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
@@ -59,8 +72,7 @@ int main(int argc, char* argv[])
     }
 
     CliSession session(options, clock, *ports, portName,
-                       {[](const QString& line) { printLine(stdout, QString(), line); },
-                        [](const QString& line) { printLine(stderr, QStringLiteral("zentor-cli: "), line); }},
+                       {printResult, printDiagnostic},
                        openError);
     session.onFinished = [](int code) { QCoreApplication::exit(code); };
 
@@ -73,6 +85,9 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "zentor-cli: cannot watch for signals: %s\n", error.toLocal8Bit().constData());
         return 1;
     }
+
+    std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [] { std::fflush(stdout); });
 
     session.start();
     return app.exec();
