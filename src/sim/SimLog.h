@@ -11,7 +11,7 @@ namespace zentor::sim {
 
 enum class LogDirection { Request, Answer };
 
-// Without the line end, e.g. "1523.412 rx 64 03 00 00 00 22 CD EE  read 34 registers from 0".
+// Without the line end, e.g. "508.491 rx 64 03 00 00 00 22 CC 26  read 34 registers from 0".
 QByteArray FormatSimLogLine(int64_t elapsedNs, LogDirection direction, const QByteArray& bytes, const QString& text);
 
 }  // namespace zentor::sim

@@ -1,5 +1,6 @@
 // The command line of zentor-sim: what each option sets, and a clear error for a bad one.
 
+#include "SimLog.h"
 #include "SimOptions.h"
 
 #include <QTest>
@@ -46,6 +47,25 @@ private slots:
         QVERIFY(o.log);
         QCOMPARE(o.alarm, 3);
         QVERIFY(ParseSimOptions({"--help"}).options.help);
+    }
+
+    // zentor-sim --log: milliseconds with three decimals, truncated, then the way and the bytes.
+    void logLine_data()
+    {
+        QTest::addColumn<qlonglong>("ns");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("at the start") << 0LL << int(LogDirection::Request) << QByteArray("0.000 rx 64 03 AB  what was done");
+        QTest::newRow("microseconds cut off") << 1'234'567'890LL << int(LogDirection::Answer)
+                                              << QByteArray("1234.567 tx 64 03 AB  what was done");
+        QTest::newRow("leading zeros of the fraction") << 5'004'999LL << int(LogDirection::Answer)
+                                                       << QByteArray("5.004 tx 64 03 AB  what was done");
+    }
+    void logLine()
+    {
+        QFETCH(qlonglong, ns);
+        QFETCH(int, direction);
+        QTEST(FormatSimLogLine(ns, LogDirection(direction), QByteArray::fromHex("6403ab"), QStringLiteral("what was done")), "line");
     }
 
     void badArguments_data()
