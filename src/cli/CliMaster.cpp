@@ -29,7 +29,8 @@ void CliMaster::close()
 {
     awaiting_ = false;
     done_ = nullptr;
-    ++quietGeneration_;
+    quietDue_ = -1;
+    answerDeadline_ = -1;
     ++exchangeGeneration_;
     if (!link_) return;
     link_->Stop();
@@ -37,40 +38,94 @@ void CliMaster::close()
     link_.reset();
 }
 
+bool CliMaster::write(const uint8_t* frame, int length, uint64_t generation)
+{
+    Outcome failure = Outcome::PortFailed;
+    if (link_ && !failed_ && length > 0 && length <= CSerialLink::kBufferSize) {
+        // Whatever came before this request is no part of its answer: the next byte starts a frame.
+        link_->receiveBusy = 0;
+        std::memcpy(link_->transmitBuffer, frame, static_cast<size_t>(length));
+        if (link_->Write(link_->transmitBuffer, length) >= length) return true;
+        failure = Outcome::WriteFailed;
+    }
+    clock_.callAfter(0, context_.get(), [this, generation, failure] {
+        if (generation == exchangeGeneration_) finish({failure, 0, {}});
+    });
+    return false;
+}
+
 void CliMaster::exchange(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> done)
 {
     const uint64_t generation = ++exchangeGeneration_;
-    ++quietGeneration_;
+    quietDue_ = -1;  // bytes that came before the request end no frame of its answer
     done_ = std::move(done);
     awaiting_ = false;
-    if (!link_ || failed_ || length <= 0 || length > CSerialLink::kBufferSize) {
-        clock_.callAfter(0, context_.get(), [this, generation] {
-            if (generation == exchangeGeneration_) finish({Outcome::PortFailed, 0, {}});
-        });
-        return;
-    }
-    // Whatever came before this request is no part of its answer: the next byte starts a frame.
-    link_->receiveBusy = 0;
-    std::memcpy(link_->transmitBuffer, frame, static_cast<size_t>(length));
-    const int written = link_->Write(link_->transmitBuffer, length);
-    if (written < length) {
-        clock_.callAfter(0, context_.get(), [this, generation] {
-            if (generation == exchangeGeneration_) finish({Outcome::WriteFailed, 0, {}});
-        });
-        return;
-    }
+    if (!write(frame, length, generation)) return;
     awaiting_ = true;
-    clock_.callAfter(kAnswerTimeoutMs, context_.get(), [this, generation] {
-        if (generation == exchangeGeneration_ && awaiting_) finish({Outcome::NoAnswer, 0, {}});
+    answerDeadline_ = clock_.nowMs() + kAnswerTimeoutMs;
+    armDeadline(kAnswerTimeoutMs);
+}
+
+void CliMaster::broadcast(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> done)
+{
+    const uint64_t generation = ++exchangeGeneration_;
+    quietDue_ = -1;
+    done_ = std::move(done);
+    awaiting_ = false;
+    if (!write(frame, length, generation)) return;
+    // The bytes may still be on their way out of the port when the write returns, and closing
+    // the link purges what is left: give the line the frame's own time (10 bits a byte) and the
+    // 60 ms the console leaves after every write.
+    const int baud = link_->baudRate > 0 ? link_->baudRate : 115200;
+    const int64_t lineMs = (int64_t(length) * 10 * 1000 + baud - 1) / baud;
+    clock_.callAfter(lineMs + kQuietMs, context_.get(), [this, generation] {
+        if (generation == exchangeGeneration_) finish({Outcome::Sent, 0, {}});
     });
 }
 
 void CliMaster::OnSerialRx(int, int)
 {
-    const uint64_t generation = ++quietGeneration_;
-    clock_.callAfter(kQuietMs, context_.get(), [this, generation] {
-        if (generation == quietGeneration_) quiet();
-    });
+    quietDue_ = clock_.nowMs() + kQuietMs;
+    armQuiet(kQuietMs);
+}
+
+void CliMaster::armQuiet(int64_t delayMs)
+{
+    if (quietArmed_) return;  // the pending timer fires no later than the new due time
+    quietArmed_ = true;
+    clock_.callAfter(delayMs, context_.get(), [this] { quietTimer(); });
+}
+
+void CliMaster::quietTimer()
+{
+    quietArmed_ = false;
+    if (quietDue_ < 0) return;
+    const int64_t left = quietDue_ - clock_.nowMs();
+    if (left > 0) {
+        armQuiet(left);
+        return;
+    }
+    quietDue_ = -1;
+    quiet();
+}
+
+void CliMaster::armDeadline(int64_t delayMs)
+{
+    if (deadlineArmed_) return;  // deadlines only move later, so the pending timer comes first
+    deadlineArmed_ = true;
+    clock_.callAfter(delayMs, context_.get(), [this] { deadlineTimer(); });
+}
+
+void CliMaster::deadlineTimer()
+{
+    deadlineArmed_ = false;
+    if (!awaiting_ || answerDeadline_ < 0) return;
+    const int64_t left = answerDeadline_ - clock_.nowMs();
+    if (left > 0) {
+        armDeadline(left);
+        return;
+    }
+    finish({Outcome::NoAnswer, 0, {}});
 }
 
 void CliMaster::quiet()
@@ -91,6 +146,10 @@ void CliMaster::quiet()
 void CliMaster::finish(ExchangeResult result)
 {
     awaiting_ = false;
+    answerDeadline_ = -1;
+    // The console clears it 60 ms after the write; here nothing waits on it, so the end of the
+    // exchange does, without a timer of its own.
+    if (link_) link_->transmitBusy = 0;
     ++exchangeGeneration_;
     auto done = std::move(done_);
     done_ = nullptr;
@@ -99,14 +158,7 @@ void CliMaster::finish(ExchangeResult result)
 
 void CliMaster::OnSerialClosed(int) {}
 
-void CliMaster::OnSerialTx(int, int)
-{
-    // Cleared 60 ms after the last write, as the console does; nothing here waits on it.
-    const uint64_t generation = ++txGeneration_;
-    clock_.callAfter(kQuietMs, context_.get(), [this, generation] {
-        if (link_ && generation == txGeneration_) link_->transmitBusy = 0;
-    });
-}
+void CliMaster::OnSerialTx(int, int) {}
 
 void CliMaster::OnSerialFailed(int, const QString&)
 {

@@ -14,7 +14,8 @@
 
 namespace zentor::cli {
 
-enum class Outcome { Applied, NoAnswer, BadAnswer, WriteFailed, PortFailed };
+// Sent: a broadcast went out (nobody answers one).
+enum class Outcome { Applied, NoAnswer, BadAnswer, WriteFailed, PortFailed, Sent };
 
 struct ExchangeResult {
     Outcome outcome = Outcome::NoAnswer;
@@ -33,6 +34,9 @@ public:
     bool open(const QString& name, int baudRate);
     // Writes the frame and calls done once with what came of it (never inside this call).
     void exchange(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> done);
+    // Writes a frame that nobody answers (a broadcast) and calls done once the line has had the
+    // time to carry it (never inside this call): Sent, WriteFailed or PortFailed.
+    void broadcast(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> done);
     // Stops and closes the link; a pending exchange is dropped without its call.
     void close();
     bool isOpen() const { return link_ != nullptr; }
@@ -47,6 +51,15 @@ public:
     void OnSerialFailed(int portIndex, const QString& portName) override;
 
 private:
+    // Writes the frame as the request of the exchange; false (done is due) when it did not go out.
+    bool write(const uint8_t* frame, int length, uint64_t generation);
+    // Each wait keeps at most one timer of the clock pending, re-armed for what is left when it
+    // fires early: a burst only moves the due time, and a wait that ended leaves a timer that
+    // finds nothing to do, so an idle master is not woken for every request it made.
+    void armQuiet(int64_t delayMs);
+    void quietTimer();
+    void armDeadline(int64_t delayMs);
+    void deadlineTimer();
     void quiet();
     void finish(ExchangeResult result);
 
@@ -57,9 +70,11 @@ private:
     bool settingsChanged_ = false;
     bool awaiting_ = false;
     bool failed_ = false;
-    uint64_t quietGeneration_ = 0;     // a newer burst or exchange makes older quiet timers void
-    uint64_t exchangeGeneration_ = 0;  // a newer exchange makes an older deadline void
-    uint64_t txGeneration_ = 0;
+    int64_t quietDue_ = -1;            // 60 ms after the last burst of the frame; -1: no frame
+    bool quietArmed_ = false;
+    int64_t answerDeadline_ = -1;      // the awaited answer is no answer from then on
+    bool deadlineArmed_ = false;
+    uint64_t exchangeGeneration_ = 0;  // a newer exchange makes the end of an older one void
     std::function<void(const ExchangeResult&)> done_;
     std::unique_ptr<QObject> context_ = std::make_unique<QObject>();  // of the timers; gone with the master
 };

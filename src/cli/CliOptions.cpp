@@ -5,7 +5,7 @@ namespace zentor::cli {
 namespace {
 
 const char* kUsage =
-    "usage: zentor-cli [options] COMMAND [ARGS]\n"
+    "usage: zentor-cli [options] COMMAND [ARGS] [-- ARGS]\n"
     "\n"
     "A headless Modbus RTU master of one motor driver (8N1, no flow control).\n"
     "\n"
@@ -24,12 +24,16 @@ const char* kUsage =
     "  --port NAME|PATH       port name (ttyUSB0, COM3) or device path (/dev/pts/5)\n"
     "  --sim                  talk to the embedded simulated driver instead of a port\n"
     "  --type speed|position  control type of the driver (default speed)\n"
-    "  --slave N              slave address 0..247 (default 100; 0 takes any answer)\n"
+    "  --slave N              slave address 0..247 (default 100); 0 makes write,\n"
+    "                         write-position, set-id and apply a broadcast, which no\n"
+    "                         driver answers, and lets status and read take any answer\n"
     "  --baud N               baud rate (default 115200)\n"
     "  --json                 status: one JSON object per read, role name -> raw value\n"
     "  --every MS             status: read again every MS milliseconds until Ctrl-C\n"
     "  --count N              status: end after N reads (every 300 ms without --every)\n"
     "  --help                 this text\n"
+    "  --                     the end of the options: what follows are the command and\n"
+    "                         its arguments, even when they begin with a dash\n"
     "\n"
     "Numbers are decimal or 0x hexadecimal. An answer is taken after 60 ms without new\n"
     "bytes; none within 1000 ms of the request is no answer.\n"
@@ -39,7 +43,7 @@ const char* kUsage =
     "  2    bad command line\n"
     "  3    the port will not open, a request could not be written, or the port went away\n"
     "  4    no answer\n"
-    "  5    bad answer (checksum, address, function or quantity mismatch)\n"
+    "  5    bad answer (checksum, address, function, quantity or register mismatch)\n"
     "  130  interrupted before the answer came\n";
 
 struct Value {
@@ -119,9 +123,14 @@ CliParse ParseCliArguments(const QStringList& args)
     QString every, count, slave, baud, type;
     bool portGiven = false;
 
+    bool optionsEnded = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (!isOptionLike(a)) {
+        if (!optionsEnded && a == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || !isOptionLike(a)) {
             positional << a;
             continue;
         }

@@ -15,7 +15,7 @@ enum ExitCode : int {
     ExitUsage = 2,        // bad command line
     ExitPort = 3,         // the port will not open, a write did not go out, or the port went away
     ExitNoAnswer = 4,     // no complete answer within the answer time-out
-    ExitBadAnswer = 5,    // an answer that fails the check (checksum, address, function, quantity)
+    ExitBadAnswer = 5,    // an answer that fails the check (checksum, address, function, quantity, register)
     ExitInterrupted = 130 // Ctrl-C or SIGTERM before a single command was answered
 };
 

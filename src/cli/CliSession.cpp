@@ -76,11 +76,12 @@ void CliSession::run()
     }
     case Command::Write: {
         const int n = BuildWriteSingleRegister(frame, slave, options_.reg, options_.value);
-        send(frame, n, [this](const ExchangeResult&) {
-            output_.out(QStringLiteral("register %1 = %2 (0x%3) confirmed")
-                            .arg(options_.reg)
-                            .arg(options_.value)
-                            .arg(QString::number(options_.value, 16).toUpper().rightJustified(4, QLatin1Char('0'))));
+        const QString what = QStringLiteral("register %1 = %2 (0x%3)")
+                                 .arg(options_.reg)
+                                 .arg(options_.value)
+                                 .arg(QString::number(options_.value, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+        sendWrite(frame, n, what, [this, what](const ExchangeResult&) {
+            output_.out(what + QStringLiteral(" confirmed"));
             finish(ExitOk);
         });
         return;
@@ -90,8 +91,9 @@ void CliSession::run()
         const uint8_t data[4] = {uint8_t(steps >> 24), uint8_t(steps >> 16), uint8_t(steps >> 8), uint8_t(steps)};
         const int high = RegisterLayout::registerIn(PositionControl, TargetPositionHigh);
         const int n = BuildWriteMultipleRegisters(frame, slave, high, 2, data);
-        send(frame, n, [this](const ExchangeResult&) {
-            output_.out(QStringLiteral("target position %1 steps confirmed").arg(options_.steps));
+        const QString what = QStringLiteral("target position %1 steps").arg(options_.steps);
+        sendWrite(frame, n, what, [this, what](const ExchangeResult&) {
+            output_.out(what + QStringLiteral(" confirmed"));
             finish(ExitOk);
         });
         return;
@@ -108,7 +110,7 @@ void CliSession::run()
     case Command::SetId: {
         // The driver answers from its new address; the answer check allows that for this register.
         const int n = BuildWriteSingleRegister(frame, slave, kIdentityChangeRegister, static_cast<uint16_t>(options_.newAddress));
-        send(frame, n, [this](const ExchangeResult& r) {
+        sendWrite(frame, n, QStringLiteral("new address %1").arg(options_.newAddress), [this](const ExchangeResult& r) {
             output_.out(QString::number(uint8_t(r.answer[5])));
             finish(ExitOk);
         });
@@ -116,7 +118,7 @@ void CliSession::run()
     }
     case Command::Apply: {
         const int n = BuildWriteSingleRegister(frame, slave, kApplySettingsRegister, kApplySettingsValue);
-        send(frame, n, [this](const ExchangeResult&) {
+        sendWrite(frame, n, QStringLiteral("apply settings"), [this](const ExchangeResult&) {
             output_.out(QStringLiteral("settings applied"));
             finish(ExitOk);
         });
@@ -137,10 +139,25 @@ void CliSession::send(const uint8_t* frame, int length, std::function<void(const
     });
 }
 
+void CliSession::sendWrite(const uint8_t* frame, int length, const QString& what,
+                           std::function<void(const ExchangeResult&)> onApplied)
+{
+    if (options_.slave != 0) {
+        send(frame, length, std::move(onApplied));
+        return;
+    }
+    master_.broadcast(frame, length, [this, what](const ExchangeResult& r) {
+        if (finished_ || failed(r)) return;
+        output_.out(what + QStringLiteral(" sent as a broadcast (address 0), not confirmed: no driver answers a broadcast"));
+        finish(ExitOk);
+    });
+}
+
 bool CliSession::failed(const ExchangeResult& r)
 {
     switch (r.outcome) {
     case Outcome::Applied:
+    case Outcome::Sent:
         return false;
     case Outcome::NoAnswer:
         output_.err(QStringLiteral("no answer from slave %1 on %2 within %3 ms")

@@ -36,6 +36,9 @@ private:
     void readStatus();
     void statusDone(const ExchangeResult& r, int64_t startedAt);
     void send(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> onApplied);
+    // A write: to slave 0 it is a broadcast, reported as sent (what names it) without waiting
+    // for an answer nobody gives; otherwise it is sent and confirmed as send() does.
+    void sendWrite(const uint8_t* frame, int length, const QString& what, std::function<void(const ExchangeResult&)> onApplied);
     bool failed(const ExchangeResult& r);
     void finish(int code);
 

@@ -5,11 +5,11 @@
 #include "CliSession.h"
 #include "QtClock.h"
 #include "SimPort.h"
+#include "StopSignal.h"
 #include "SystemPorts.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
-#include <QTimer>
-#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -18,20 +18,28 @@ using namespace zentor::cli;
 
 namespace {
 
-volatile std::sig_atomic_t stopRequested = 0;
-
-void requestStop(int) { stopRequested = 1; }
-
-void printLine(FILE* to, const QString& prefix, const QString& line)
+// Results gather in the stdout buffer and go out in one write before the program next sleeps
+// (a status read is several lines); diagnostics go at once, after the results before them.
+void printResult(const QString& line)
 {
-    std::fprintf(to, "%s%s\n", prefix.toLocal8Bit().constData(), line.toLocal8Bit().constData());
-    std::fflush(to);
+    const QByteArray text = line.toLocal8Bit();
+    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+    std::fputc('\n', stdout);
+}
+
+void printDiagnostic(const QString& line)
+{
+    std::fflush(stdout);
+    std::fprintf(stderr, "zentor-cli: %s\n", line.toLocal8Bit().constData());
 }
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
+    // The plain POSIX event loop: this program needs nothing of GLib's, whose loop costs more
+    // system calls for every wake-up.
+    if (qEnvironmentVariableIsEmpty("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
@@ -64,19 +72,22 @@ int main(int argc, char* argv[])
     }
 
     CliSession session(options, clock, *ports, portName,
-                       {[](const QString& line) { printLine(stdout, QString(), line); },
-                        [](const QString& line) { printLine(stderr, QStringLiteral("zentor-cli: "), line); }},
+                       {printResult, printDiagnostic},
                        openError);
     session.onFinished = [](int code) { QCoreApplication::exit(code); };
 
-    std::signal(SIGINT, requestStop);
-    std::signal(SIGTERM, requestStop);
-    // A signal handler may only set a flag; the event loop looks at it.
-    QTimer signalWatch;
-    QObject::connect(&signalWatch, &QTimer::timeout, [&session] {
-        if (stopRequested) session.interrupt();
-    });
-    signalWatch.start(50);
+    // Ctrl-C and SIGTERM reach the session through the event loop, which otherwise sleeps
+    // until the port or a timer of the session has work for it.
+    StopSignal stop([&session] { session.interrupt(); });
+    QString error;
+    if (!stop.install(&error)) {
+        // Only when the system is out of descriptors; no exit code of the commands fits it.
+        std::fprintf(stderr, "zentor-cli: cannot watch for signals: %s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+
+    std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [] { std::fflush(stdout); });
 
     session.start();
     return app.exec();

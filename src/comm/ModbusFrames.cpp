@@ -27,6 +27,7 @@ const char* ResponseCheckName(int check)
     case Applied: return "applied";
     case LengthMismatch: return "length mismatch";
     case OutsideImage: return "data outside the register image";
+    case RegisterMismatch: return "register mismatch";
     default: return "unknown";
     }
 }
@@ -88,8 +89,12 @@ ResponseCheck ValidateAndApplyResponse(const uint8_t* rx, int length, const uint
 
     if (function == 0x03) {
         if (rx[2] / 2 != request[5]) return QuantityMismatch;
-    } else if (rx[4] != request[4] || rx[5] != request[5]) {
-        return QuantityMismatch;
+    } else {
+        if (rx[4] != request[4] || rx[5] != request[5]) return QuantityMismatch;
+        // The echo must name the register written (the start register of a function 16):
+        // an answer about another register confirms nothing. The change of address echoes
+        // 0xF000 too, whatever address it comes from.
+        if (rx[2] != request[2] || rx[3] != request[3]) return RegisterMismatch;
     }
 
     const int index = request[3];

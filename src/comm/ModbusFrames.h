@@ -18,6 +18,7 @@ enum ResponseCheck : int {
     Applied = 5,
     LengthMismatch = 6,   // the frame is not exactly as long as its function implies
     OutsideImage = 7,     // the data would run past the last register of the image
+    RegisterMismatch = 8, // a write's answer echoes another register than the one written
 };
 
 const char* ResponseCheckName(int check);

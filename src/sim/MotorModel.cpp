@@ -39,6 +39,16 @@ int32_t MotorModel::position() const
                                            double(std::numeric_limits<int32_t>::max())));
 }
 
+void MotorModel::raiseAlarm(int code)
+{
+    if (code == 0) return;
+    alarm_ = code;
+    ref_ = rpm_ = 0;
+    current_ = 0;
+    stallMs_ = 0;
+    demanded_ = false;
+}
+
 void MotorModel::zeroPosition()
 {
     pos_ = 0;

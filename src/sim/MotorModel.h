@@ -48,6 +48,8 @@ public:
     // The present place becomes step 0; the target moves along, so the motor stays put.
     void zeroPosition();
     void clearAlarm() { alarm_ = 0; stallMs_ = 0; }
+    // An alarm of the drive's own (code != 0): it cuts the drive as the lock alarm does.
+    void raiseAlarm(int code);
 
     // Signed speeds in RPM: negative is CCW in speed control, toward smaller steps in position.
     double rpm() const { return rpm_; }

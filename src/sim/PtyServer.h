@@ -20,6 +20,8 @@ public:
     bool start(QString* error);
     // The path a master opens, such as /dev/pts/3.
     QString slavePath() const { return slavePath_; }
+    // The simulated port the terminal's bytes go through (its log hooks).
+    SimSerialDevice& device() { return device_; }
     int bytesIn() const { return bytesIn_; }
     int bytesOut() const { return bytesOut_; }
 

@@ -52,11 +52,13 @@ int* settingField(MotorSettings& s, int role)
 
 uint16_t rounded(double v) { return static_cast<uint16_t>(std::lround(std::fabs(v)) & 0xFFFF); }
 
+QString hex2(int v) { return QStringLiteral("%1").arg(v & 0xFF, 2, 16, QLatin1Char('0')).toUpper(); }
+
 }  // namespace
 
 SimDriver::SimDriver(ControlType type, int slaveAddress)
     : type_(type == PositionControl ? PositionControl : SpeedControl),
-      slave_((slaveAddress & 0xFF) != 0 ? slaveAddress & 0xFF : 100),
+      slave_(isSlaveAddress(slaveAddress) ? slaveAddress : 100),
       motor_(type_ == PositionControl)
 {
     for (int& p : published_) p = -1;
@@ -77,7 +79,7 @@ void SimDriver::setReg(int address, uint16_t value)
 {
     if (address < 0 || address >= kRegisterCount) return;
     if (address == registerOf(DeviceIdRegister)) {
-        if ((value & 0xFF) != 0) slave_ = value & 0xFF;
+        if (isSlaveAddress(value & 0xFF)) slave_ = value & 0xFF;
         regs_[0] = static_cast<uint16_t>(slave_);
         return;
     }
@@ -123,6 +125,21 @@ void SimDriver::store(int address, uint16_t value, bool settingAtOnce)
         regs_[address] = 0;  // a command that acts once; the next 1 acts again
     }
     if (address == registerOf(RunCommand) && value == 0) motor_.clearAlarm();
+}
+
+bool SimDriver::raiseAlarm(int code)
+{
+    if (code < 1 || code > 0xFFFF) return false;
+    motor_.raiseAlarm(code);
+    publish();
+    return true;
+}
+
+void SimDriver::clearAlarm()
+{
+    motor_.clearAlarm();
+    motor_.setCommands(commands());
+    publish();
 }
 
 void SimDriver::applySettings()
@@ -196,26 +213,63 @@ void SimDriver::publish()
 
 QByteArray SimDriver::handle(const QByteArray& request)
 {
-    if (request.size() < 4 || !crcHolds(request)) return {};
+    answerNote_.clear();
+    if (request.size() < 4 || !crcHolds(request)) {
+        action_ = QStringLiteral("ignored: bad checksum");
+        return {};
+    }
     const uint8_t* r = u8(request);
-    const bool identity = r[0] == 0 && request.size() == 8 && r[1] == kReadFunction && word(r + 2) == 0 && word(r + 4) == 1;
-    if (r[0] != slave_ && !identity) return {};
-    if (faults_.silent) return {};
+    const bool toAll = r[0] == kBroadcastAddress;
+    const bool identity = toAll && request.size() == 8 && r[1] == kReadFunction && word(r + 2) == 0 && word(r + 4) == 1;
+    const bool broadcastWrite = toAll && (r[1] == kWriteSingleFunction || r[1] == kWriteMultipleFunction);
+    if (toAll && !identity && !broadcastWrite) {
+        action_ = QStringLiteral("ignored: broadcast of function %1").arg(hex2(r[1]));
+        return {};
+    }
+    if (!toAll && r[0] != slave_) {
+        action_ = QStringLiteral("ignored: other address %1").arg(r[0]);
+        return {};
+    }
+    if (faults_.silent) {
+        action_ = QStringLiteral("silent");
+        return {};
+    }
 
-    QByteArray out = faults_.exceptionCode > 0 ? exception(r[1], faults_.exceptionCode) : serve(request);
+    QByteArray out = faults_.exceptionCode > 0
+                         ? exception(r[1], faults_.exceptionCode, QStringLiteral("every request refused"))
+                         : serve(request);
+    if (broadcastWrite) {
+        // Nobody answers a broadcast: the master could not tell whose answer it is.
+        const bool refused = out.size() == 5 && (uint8_t(out[1]) & 0x80);
+        action_ = (refused ? QStringLiteral("broadcast refused: ") : QStringLiteral("broadcast ")) + action_
+                  + QStringLiteral(", not answered");
+        return {};
+    }
     if (out.isEmpty()) return out;
+    answerNote_ = uint8_t(out[1]) & 0x80 ? QStringLiteral("exception %1").arg(hex2(out[2])) : QStringLiteral("answer");
     if (faults_.wrongFunction > 0 || faults_.wrongAddress >= 0) {
         out.chop(2);
-        if (faults_.wrongFunction > 0) out[1] = static_cast<char>(faults_.wrongFunction & 0xFF);
-        if (faults_.wrongAddress >= 0) out[0] = static_cast<char>(faults_.wrongAddress & 0xFF);
+        if (faults_.wrongFunction > 0) {
+            out[1] = static_cast<char>(faults_.wrongFunction & 0xFF);
+            answerNote_ += QStringLiteral(", function %1 (fault)").arg(hex2(faults_.wrongFunction));
+        }
+        if (faults_.wrongAddress >= 0) {
+            out[0] = static_cast<char>(faults_.wrongAddress & 0xFF);
+            answerNote_ += QStringLiteral(", from address %1 (fault)").arg(faults_.wrongAddress);
+        }
         AppendCrc(out);
     }
-    if (faults_.badChecksum) out[out.size() - 1] = static_cast<char>(out[out.size() - 1] ^ 0xFF);
+    if (faults_.badChecksum) {
+        out[out.size() - 1] = static_cast<char>(out[out.size() - 1] ^ 0xFF);
+        answerNote_ += QStringLiteral(", checksum spoiled (fault)");
+    }
+    if (faults_.splitGapMs > 0) answerNote_ += QStringLiteral(", in two bursts %1 ms apart (fault)").arg(faults_.splitGapMs);
     return out;
 }
 
-QByteArray SimDriver::exception(int function, int code) const
+QByteArray SimDriver::exception(int function, int code, const QString& why)
 {
+    action_ = QStringLiteral("exception %1 (%2)").arg(hex2(code), why);
     QByteArray out;
     out.append(static_cast<char>(slave_));
     out.append(static_cast<char>((function | 0x80) & 0xFF));
@@ -230,13 +284,14 @@ QByteArray SimDriver::serve(const QByteArray& request)
     const int n = static_cast<int>(request.size());
     switch (r[1]) {
     case kReadFunction:
-        return n == 8 ? readHolding(r) : exception(r[1], kIllegalValue);
+        return n == 8 ? readHolding(r) : exception(r[1], kIllegalValue, QStringLiteral("read of %1 bytes").arg(n));
     case kWriteSingleFunction:
-        return n == 8 ? writeSingle(request) : exception(r[1], kIllegalValue);
+        return n == 8 ? writeSingle(request) : exception(r[1], kIllegalValue, QStringLiteral("write of %1 bytes").arg(n));
     case kWriteMultipleFunction:
-        return n >= 9 && n == 9 + r[6] ? writeMultiple(request) : exception(r[1], kIllegalValue);
+        return n >= 9 && n == 9 + r[6] ? writeMultiple(request)
+                                       : exception(r[1], kIllegalValue, QStringLiteral("byte count %1 in %2 bytes").arg(r[6]).arg(n));
     default:
-        return exception(r[1], kIllegalFunction);
+        return exception(r[1], kIllegalFunction, QStringLiteral("function %1 not served").arg(hex2(r[1])));
     }
 }
 
@@ -244,8 +299,12 @@ QByteArray SimDriver::readHolding(const uint8_t* r)
 {
     const int start = word(r + 2);
     const int quantity = word(r + 4);
-    if (quantity < 1 || quantity > kMaxReadQuantity) return exception(kReadFunction, kIllegalValue);
-    if (start + quantity > kRegisterCount) return exception(kReadFunction, kIllegalAddress);
+    if (quantity < 1 || quantity > kMaxReadQuantity)
+        return exception(kReadFunction, kIllegalValue, QStringLiteral("read of %1 registers").arg(quantity));
+    if (start + quantity > kRegisterCount)
+        return exception(kReadFunction, kIllegalAddress, QStringLiteral("read past register %1").arg(kRegisterCount - 1));
+    action_ = r[0] == kBroadcastAddress ? QStringLiteral("identity query, answered from address %1").arg(slave_)
+                                        : QStringLiteral("read %1 register%2 from %3").arg(quantity).arg(quantity == 1 ? QString() : QStringLiteral("s")).arg(start);
     QByteArray out;
     out.append(static_cast<char>(slave_));
     out.append(static_cast<char>(kReadFunction));
@@ -261,14 +320,22 @@ QByteArray SimDriver::writeSingle(const QByteArray& request)
     const int address = word(r + 2);
     const uint16_t value = static_cast<uint16_t>(word(r + 4));
     if (address == kIdentityChangeRegister) {
-        if ((value & 0xFF) == 0) return exception(kWriteSingleFunction, kIllegalValue);
+        if (!isSlaveAddress(value & 0xFF))
+            return exception(kWriteSingleFunction, kIllegalValue, QStringLiteral("%1 is no slave address").arg(value & 0xFF));
+        action_ = QStringLiteral("address change %1 -> %2").arg(slave_).arg(value & 0xFF);
         slave_ = value & 0xFF;
         regs_[0] = static_cast<uint16_t>(slave_);
     } else if (address == kApplySettingsRegister) {
-        if (value != kApplySettingsValue) return exception(kWriteSingleFunction, kIllegalValue);
+        if (value != kApplySettingsValue)
+            return exception(kWriteSingleFunction, kIllegalValue, QStringLiteral("apply with 0x%1").arg(value, 4, 16, QLatin1Char('0')));
+        action_ = QStringLiteral("apply settings");
         applySettings();
     } else {
-        if (address >= kRegisterCount || isReadOnly(address)) return exception(kWriteSingleFunction, kIllegalAddress);
+        if (address >= kRegisterCount)
+            return exception(kWriteSingleFunction, kIllegalAddress, QStringLiteral("no register %1").arg(address));
+        if (isReadOnly(address))
+            return exception(kWriteSingleFunction, kIllegalAddress, QStringLiteral("register %1 is read-only").arg(address));
+        action_ = QStringLiteral("write reg %1 = %2").arg(address).arg(value);
         store(address, value, false);
         motor_.setCommands(commands());
         publish();
@@ -286,11 +353,19 @@ QByteArray SimDriver::writeMultiple(const QByteArray& request)
     const int start = word(r + 2);
     const int quantity = word(r + 4);
     if (quantity < 1 || quantity > kMaxWriteQuantity || r[6] != 2 * quantity)
-        return exception(kWriteMultipleFunction, kIllegalValue);
-    if (start + quantity > kRegisterCount) return exception(kWriteMultipleFunction, kIllegalAddress);
+        return exception(kWriteMultipleFunction, kIllegalValue,
+                         QStringLiteral("write of %1 registers in %2 bytes").arg(quantity).arg(r[6]));
+    if (start + quantity > kRegisterCount)
+        return exception(kWriteMultipleFunction, kIllegalAddress, QStringLiteral("write past register %1").arg(kRegisterCount - 1));
     for (int i = 0; i < quantity; ++i)
-        if (isReadOnly(start + i)) return exception(kWriteMultipleFunction, kIllegalAddress);
-    for (int i = 0; i < quantity; ++i) store(start + i, static_cast<uint16_t>(word(r + 7 + 2 * i)), false);
+        if (isReadOnly(start + i))
+            return exception(kWriteMultipleFunction, kIllegalAddress, QStringLiteral("register %1 is read-only").arg(start + i));
+    action_ = QStringLiteral("write regs %1..%2 =").arg(start).arg(start + quantity - 1);
+    for (int i = 0; i < quantity; ++i) {
+        const uint16_t value = static_cast<uint16_t>(word(r + 7 + 2 * i));
+        action_ += QStringLiteral(" %1").arg(value);
+        store(start + i, value, false);
+    }
     motor_.setCommands(commands());
     publish();
     QByteArray out;

@@ -13,9 +13,10 @@ struct NumberOption {
 };
 
 constexpr NumberOption kNumbers[] = {
-    {"--slave", 1, 255, &SimOptions::slave, nullptr},
+    {"--slave", 1, 247, &SimOptions::slave, nullptr},  // 248..255 are reserved by Modbus
     {"--baud", 50, 4'000'000, &SimOptions::baud, nullptr},
     {"--reply-delay", 0, 10'000, &SimOptions::replyDelayMs, nullptr},
+    {"--alarm", 1, 0xFFFF, &SimOptions::alarm, nullptr},
     {"--wrong-address", 0, 255, nullptr, &SimFaults::wrongAddress},
     {"--split-gap", 1, 10'000, nullptr, &SimFaults::splitGapMs},
     {"--exception", 1, 255, nullptr, &SimFaults::exceptionCode},
@@ -31,10 +32,15 @@ const char* SimUsage()
            "prints the terminal's path as its first line. Ctrl-C or SIGTERM ends it.\n"
            "\n"
            "  --type speed|position  control type of the driver (default speed)\n"
-           "  --slave N              slave address, 1..255 (default 100)\n"
+           "  --slave N              slave address, 1..247 (default 100)\n"
            "  --baud N               line speed the answers are paced at (default 115200)\n"
            "  --reply-delay MS       from the end of a request to its answer (default 4)\n"
            "  --link PATH            make PATH a symlink to the terminal while serving\n"
+           "  --log                  print a line for every request and every answer: the\n"
+           "                         milliseconds since start, rx or tx, the bytes in hex and\n"
+           "                         what the driver did\n"
+           "  --alarm CODE           start with the alarm CODE (1..65535) raised; it holds\n"
+           "                         until the master writes 0 to RunCommand (STOP, LOW)\n"
            "faults, applied to every answer:\n"
            "  --silent               answer nothing\n"
            "  --bad-crc              spoil the last checksum byte\n"
@@ -84,6 +90,10 @@ SimOptionsParse ParseSimOptions(const QStringList& args)
         }
         if (arg == QLatin1String("--silent")) {
             if (!flag(o.faults.silent)) return fail(QStringLiteral("%1 takes no value").arg(arg));
+            continue;
+        }
+        if (arg == QLatin1String("--log")) {
+            if (!flag(o.log)) return fail(QStringLiteral("%1 takes no value").arg(arg));
             continue;
         }
         if (arg == QLatin1String("--bad-crc")) {

@@ -16,6 +16,8 @@ struct SimOptions {
     int replyDelayMs = 4;
     QString link;  // a symlink to the pseudo terminal, made at start and removed at exit
     SimFaults faults;
+    int alarm = 0;     // > 0: the driver starts with this alarm code raised
+    bool log = false;  // one line per request and per answer on standard output
     bool help = false;
 };
 

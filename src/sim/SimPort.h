@@ -9,6 +9,7 @@
 #include "SimDriver.h"
 
 #include <QObject>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -37,10 +38,16 @@ public:
     bool isPulledOut() const { return pulled_; }
     int baudRate() const { return baud_; }
 
+    // For a log of the line: each whole request the driver took, with what it did with it
+    // (SimDriver::lastAction), and each answer as its last burst goes out, with its note
+    // (SimDriver::lastAnswer).
+    std::function<void(const QByteArray& request, const QString& action)> onRequest;
+    std::function<void(const QByteArray& answer, const QString& note)> onAnswerSent;
+
 private:
     friend class SimPortProvider;
     // Schedules the answer's bursts at the byte times of the line.
-    void deliver(const QByteArray& answer);
+    void deliver(const QByteArray& answer, const QString& note);
     void dropDeliveries();
 
     Clock& clock_;

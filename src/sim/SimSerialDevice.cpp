@@ -29,12 +29,13 @@ int64_t SimSerialDevice::write(const uint8_t* data, int64_t count, int /*timeout
     for (const QByteArray& request : framer_.feed(data, count, now)) {
         driver_->advanceTo(now);
         const QByteArray answer = driver_->handle(request);
-        if (!answer.isEmpty()) deliver(answer);
+        if (onRequest) onRequest(request, driver_->lastAction());
+        if (!answer.isEmpty()) deliver(answer, driver_->lastAnswer());
     }
     return count;
 }
 
-void SimSerialDevice::deliver(const QByteArray& answer)
+void SimSerialDevice::deliver(const QByteArray& answer, const QString& note)
 {
     const int64_t now = clock_.nowMs();
     const double byteUs = 10.0 * 1e6 / baud_;  // start bit, 8 data bits, stop bit
@@ -60,10 +61,16 @@ void SimSerialDevice::deliver(const QByteArray& answer)
             bursts.push_back({arrivedMs(end) + latency, answer.mid(i, end - i)});
         }
     }
-    for (auto& [at, bytes] : bursts) {
-        clock_.callAfter(at - now, deliveries_.get(), [this, bytes = std::move(bytes)] {
-            if (open_ && !pulled_ && onReceived) onReceived(bytes);
-        });
+    for (size_t i = 0; i < bursts.size(); ++i) {
+        // The log hears of the whole answer with its last burst, before the bytes go out: the
+        // receiver may close this device once it has them.
+        const bool last = i + 1 == bursts.size();
+        clock_.callAfter(bursts[i].first - now, deliveries_.get(),
+                         [this, bytes = std::move(bursts[i].second), last, answer, note] {
+                             if (!open_ || pulled_) return;
+                             if (last && onAnswerSent) onAnswerSent(answer, note);
+                             if (onReceived) onReceived(bytes);
+                         });
     }
 }
 

@@ -2,9 +2,11 @@
 
 #include "PtyServer.h"
 #include "QtClock.h"
+#include "SimLog.h"
 #include "SimOptions.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
@@ -74,6 +76,8 @@ void removeLink(const QByteArray& link, const QByteArray& target)
 
 int main(int argc, char** argv)
 {
+    QElapsedTimer sinceStart;  // the log's time: monotonic, from the start of the program
+    sinceStart.start();
     QStringList args;
     for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     const SimOptionsParse parsed = ParseSimOptions(args);
@@ -98,6 +102,7 @@ int main(int argc, char** argv)
     QtClock clock;
     auto driver = std::make_shared<SimDriver>(options.type, options.slave);
     driver->faults() = options.faults;
+    if (options.alarm > 0) driver->raiseAlarm(options.alarm);
     SimTiming timing;
     timing.replyDelayMs = options.replyDelayMs;
     timing.burstLatencyMs = 0;  // the terminal is the line itself: no adapter holds bytes back
@@ -116,9 +121,24 @@ int main(int argc, char** argv)
 
     std::printf("%s\n", path.constData());
     std::fflush(stdout);
-    std::fprintf(stderr, "zentor-sim: %s driver at slave %d, %d baud%s%s\n",
+    if (options.log) {
+        // After the terminal's path, which stays the first line: scripts read it.
+        auto print = [&sinceStart](LogDirection direction, const QByteArray& bytes, const QString& text) {
+            const QByteArray line = FormatSimLogLine(sinceStart.nsecsElapsed(), direction, bytes, text);
+            std::printf("%s\n", line.constData());
+            std::fflush(stdout);
+        };
+        server.device().onRequest = [print](const QByteArray& request, const QString& action) {
+            print(LogDirection::Request, request, action);
+        };
+        server.device().onAnswerSent = [print](const QByteArray& answer, const QString& note) {
+            print(LogDirection::Answer, answer, note);
+        };
+    }
+    std::fprintf(stderr, "zentor-sim: %s driver at slave %d, %d baud%s%s%s\n",
                  options.type == PositionControl ? "position" : "speed", options.slave, options.baud,
-                 link.isEmpty() ? "" : ", linked as ", link.constData());
+                 link.isEmpty() ? "" : ", linked as ", link.constData(),
+                 options.alarm > 0 ? qPrintable(QStringLiteral(", alarm %1 raised").arg(options.alarm)) : "");
 
     const int rc = app.exec();
     if (!link.isEmpty()) removeLink(link, path);

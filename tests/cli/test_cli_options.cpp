@@ -109,6 +109,16 @@ private slots:
         QVERIFY(p.ok);
         QCOMPARE(p.options.steps, INT32_MAX);
 
+        // "--" ends the options: what follows is the command and its arguments.
+        p = ParseCliArguments(split(QStringLiteral("write-position --port P --type position -- -2")));
+        QVERIFY2(p.ok, qPrintable(p.error));
+        QCOMPARE(p.options.command, Command::WritePosition);
+        QCOMPARE(p.options.steps, -2);
+        p = ParseCliArguments(split(QStringLiteral("--sim -- write 3 -1")));
+        QVERIFY2(p.ok, qPrintable(p.error));
+        QCOMPARE(p.options.reg, 3);
+        QCOMPARE(int(p.options.value), 0xFFFF);
+
         p = ParseCliArguments(split(QStringLiteral("--sim set-id 7")));
         QVERIFY(p.ok);
         QCOMPARE(p.options.newAddress, 7);
@@ -152,6 +162,11 @@ private slots:
         QTest::newRow("set-id zero") << "--sim set-id 0" << "new address must be 1..247";
         QTest::newRow("set-id 248") << "--sim set-id 248" << "new address must be 1..247";
         QTest::newRow("status with args") << "--sim status 3" << "wrong number of arguments";
+        // After "--" nothing is an option, not even "--" again.
+        QTest::newRow("option after --") << "--sim -- status --json" << "wrong number of arguments for status";
+        QTest::newRow("command after --") << "--sim -- --help" << "unknown command --help";
+        QTest::newRow("second --") << "--sim -- write 3 -- 1" << "wrong number of arguments for write";
+        QTest::newRow("options before -- still checked") << "--sim --slave 300 -- status" << "--slave must be 0..247";
     }
     void refused()
     {

@@ -169,6 +169,57 @@ private slots:
         QCOMPARE(r.finishedCalls, 1);
     }
 
+    // A write to slave 0 is a broadcast: sent, never waited for, reported as not confirmed.
+    void broadcastIsNotWaitedFor_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QString>("printed");
+        QTest::addColumn<int>("endsAt");
+        const QString tail = QStringLiteral(" sent as a broadcast (address 0), not confirmed: no driver answers a broadcast");
+        // The line's time of the frame (10 bits a byte, rounded up) and 60 ms after it.
+        QTest::newRow("write") << "--port COM3 --slave 0 write 3 1" << QByteArray::fromHex("000600030001")
+                               << "register 3 = 1 (0x0001)" + tail << 61;
+        QTest::newRow("write-position at 9600") << "--port COM3 --slave 0 --baud 9600 --type position write-position -- -2"
+                                                << QByteArray::fromHex("001000210002 04 ffff fffe")
+                                                << "target position -2 steps" + tail << 74;
+        QTest::newRow("apply") << "--port COM3 --slave 0 apply" << QByteArray::fromHex("0006f001a1a1") << "apply settings" + tail << 61;
+        QTest::newRow("set-id") << "--port COM3 --slave 0 set-id 9" << QByteArray::fromHex("0006f0000009") << "new address 9" + tail << 61;
+    }
+    void broadcastIsNotWaitedFor()
+    {
+        QFETCH(QString, line);
+        QFETCH(QByteArray, request);
+        QFETCH(QString, printed);
+        // The scripted driver even answers at address 0: a broadcast takes no notice of it.
+        Run r(line);
+        QCOMPARE(r.finish(), int(ExitOk));
+        QTEST(int(r.clock.nowMs()), "endsAt");
+        QCOMPARE(r.ports.sent.size(), size_t(1));
+        QCOMPARE(r.request(), WithCrc(request));
+        QCOMPARE(r.out, QStringList{printed});
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err.join('\n')));
+        QCOMPARE(r.finishedCalls, 1);
+    }
+
+    void broadcastThatDoesNotGoOut_data()
+    {
+        QTest::addColumn<bool>("pulled");
+        QTest::newRow("short write") << false;
+        QTest::newRow("port pulled before the line had it") << true;
+    }
+    void broadcastThatDoesNotGoOut()
+    {
+        QFETCH(bool, pulled);
+        Run r(QStringLiteral("--port COM3 --slave 0 write 3 1"));
+        if (!pulled) r.ports.accepts = 3;
+        r.clock.advance(30);
+        if (pulled) r.ports.last->onFailed();
+        QCOMPARE(r.finish(), int(ExitPort));
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.err.size(), 1);
+    }
+
     void statusJsonCarriesTheReadValues()
     {
         Run r(QStringLiteral("--port COM3 --json status"),

@@ -54,6 +54,9 @@ private slots:
         QTest::newRow("write") << "--sim write 1 500" << 0 << "^register 1 = 500 \\(0x01F4\\) confirmed$";
         QTest::newRow("write negative") << "--sim write 2 -1" << 0 << "^register 2 = 65535 \\(0xFFFF\\) confirmed$";
         QTest::newRow("write-position") << "--sim --type position write-position -2" << 0 << "^target position -2 steps confirmed$";
+        QTest::newRow("options end at --") << "--sim --type position write-position -- -2" << 0 << "^target position -2 steps confirmed$";
+        QTest::newRow("broadcast write") << "--sim --slave 0 write 3 1" << 0
+                                         << "^register 3 = 1 \\(0x0001\\) sent as a broadcast \\(address 0\\), not confirmed";
         QTest::newRow("id") << "--sim id" << 0 << "^100$";
         QTest::newRow("set-id answers from the new address") << "--sim set-id 7" << 0 << "^7$";
         QTest::newRow("apply") << "--sim apply" << 0 << "^settings applied$";

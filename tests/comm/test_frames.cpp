@@ -89,6 +89,9 @@ private slots:
         const QByteArray readBig = QByteArray(reinterpret_cast<char*>(f), BuildReadHoldingRegisters(f, 100, 0x123));
         const QByteArray write = QByteArray(reinterpret_cast<char*>(f), BuildWriteSingleRegister(f, 100, 0x40, 1));
         const QByteArray toSlave0 = QByteArray(reinterpret_cast<char*>(f), BuildReadHoldingRegisters(f, 0, 1));
+        const uint8_t pair[] = {0x00, 0x00, 0x05, 0xB1};
+        const QByteArray writeMany = QByteArray(reinterpret_cast<char*>(f), BuildWriteMultipleRegisters(f, 100, 0x21, 2, pair));
+        const QByteArray addressChange = QByteArray(reinterpret_cast<char*>(f), BuildWriteSingleRegister(f, 5, 0xF000, 7));
 
         QTest::newRow("other slave") << read2 << WithCrc(bytes({0x65, 3, 4, 1, 2, 3, 4})) << int(AddressMismatch);
         QTest::newRow("any slave answers address 0") << toSlave0 << WithCrc(bytes({0x07, 3, 2, 0x12, 0x34})) << int(Applied);
@@ -99,7 +102,18 @@ private slots:
         QTest::newRow("quantity 0x123 compared as 0x23")
             << readBig << WithCrc(bytes({0x64, 3, 0x46}) + QByteArray(0x46, 0)) << int(Applied);
         QTest::newRow("echo of another value") << write << WithCrc(bytes({0x64, 6, 0, 0x40, 0, 2})) << int(QuantityMismatch);
-        QTest::newRow("echo of another register") << write << WithCrc(bytes({0x64, 6, 0, 0x41, 0, 1})) << int(Applied);
+        // A write is confirmed only by the echo of the register written (06) or of the start
+        // register (16); the image keys on the low byte, so a high byte of its own counts too.
+        QTest::newRow("echo of another register") << write << WithCrc(bytes({0x64, 6, 0, 0x41, 0, 1})) << int(RegisterMismatch);
+        QTest::newRow("echo of another register page") << write << WithCrc(bytes({0x64, 6, 0x01, 0x40, 0, 1})) << int(RegisterMismatch);
+        QTest::newRow("echo of the written register") << write << WithCrc(bytes({0x64, 6, 0, 0x40, 0, 1})) << int(Applied);
+        QTest::newRow("write multiple, another start") << writeMany << WithCrc(bytes({0x64, 0x10, 0, 0x22, 0, 2})) << int(RegisterMismatch);
+        QTest::newRow("write multiple, start page differs") << writeMany << WithCrc(bytes({0x64, 0x10, 0xF0, 0x21, 0, 2})) << int(RegisterMismatch);
+        QTest::newRow("write multiple, its start") << writeMany << WithCrc(bytes({0x64, 0x10, 0, 0x21, 0, 2})) << int(Applied);
+        // The change of address is answered from the new address, but about 0xF000 only.
+        QTest::newRow("address change from the new address") << addressChange << WithCrc(bytes({7, 6, 0xF0, 0, 0, 7})) << int(Applied);
+        QTest::newRow("address change, echo of 0xF001") << addressChange << WithCrc(bytes({7, 6, 0xF0, 1, 0, 7})) << int(RegisterMismatch);
+        QTest::newRow("address change, echo of register 0") << addressChange << WithCrc(bytes({5, 6, 0, 0, 0, 7})) << int(RegisterMismatch);
         // A checksum that passes over fewer bytes than arrived, or over a cut-off frame, must not
         // let bytes that never arrived into the image.
         QTest::newRow("read answer cut short") << read2 << WithCrc(bytes({0x64, 3, 4, 1, 2})) << int(LengthMismatch);

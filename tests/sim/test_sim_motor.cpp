@@ -244,6 +244,86 @@ private slots:
         QCOMPARE(m.value(AlarmState), 0);
     }
 
+    // An alarm raised from the driver's side behaves as the lock alarm: the drive is cut at
+    // once, AlarmState holds the code, and the master's stop ends it.
+    void raisedAlarmCutsTheDrive_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("speed") << int(SpeedControl);
+        QTest::newRow("position") << int(PositionControl);
+    }
+    void raisedAlarmCutsTheDrive()
+    {
+        QFETCH(int, type);
+        Drive m{ControlType(type)};
+        QVERIFY(m.write(SpeedCommand, 1500));
+        if (type == SpeedControl) QVERIFY(m.write(RunCommand, 1));
+        else QVERIFY(m.target(1'000'000));
+        m.after(2000);
+        QVERIFY(m.value(MotorRpm) > 0);
+        QVERIFY(m.d.raiseAlarm(7));
+        QCOMPARE(m.value(AlarmState), 7);
+        QCOMPARE(m.value(MotorRpm), 0);
+        QCOMPARE(m.value(MotorCurrent), 0);
+        if (type == SpeedControl) QCOMPARE(m.value(RunState), 0);
+        const int32_t where = m.position();
+        m.after(5000);
+        QCOMPARE(m.value(AlarmState), 7);
+        QCOMPARE(m.value(MotorRpm), 0);
+        QCOMPARE(m.position(), where);
+        QVERIFY(m.write(RunCommand, 0));
+        QCOMPARE(m.value(AlarmState), 0);
+    }
+
+    void alarmClearedFromTheDriversSide()
+    {
+        Drive m;
+        QVERIFY(m.write(SpeedCommand, 1500));
+        QVERIFY(m.write(RunCommand, 1));
+        QVERIFY(m.d.raiseAlarm(3));
+        m.after(1000);
+        QCOMPARE(m.value(MotorRpm), 0);
+        m.d.clearAlarm();
+        QCOMPARE(m.value(AlarmState), 0);
+        // The run command still stands, so the drive takes it up again.
+        QCOMPARE(m.value(RunState), 1);
+        m.after(2000);
+        QCOMPARE(m.value(MotorRpm), 1500);
+    }
+
+    void alarmCodeMustFitItsRegister()
+    {
+        Drive m;
+        QVERIFY(!m.d.raiseAlarm(0));
+        QVERIFY(!m.d.raiseAlarm(-1));
+        QVERIFY(!m.d.raiseAlarm(0x10000));
+        QCOMPARE(m.value(AlarmState), 0);
+        QVERIFY(m.d.raiseAlarm(0xFFFF));
+        QCOMPARE(m.value(AlarmState), 0xFFFF);
+    }
+
+    // What the master's status read shows of a raised and a cleared alarm, in each layout.
+    void statusReadShowsTheAlarm_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("alarmRegister");
+        QTest::newRow("speed: register 27") << int(SpeedControl) << 27;
+        QTest::newRow("position: register 8") << int(PositionControl) << 8;
+    }
+    void statusReadShowsTheAlarm()
+    {
+        QFETCH(int, type);
+        QFETCH(int, alarmRegister);
+        Line line{ControlType(type)};
+        const QByteArray status = readRequest(100, RegisterLayout::quantityOf(type));
+        QVERIFY(line.driver->raiseAlarm(2));
+        QCOMPARE(line.check(status), int(Applied));
+        QCOMPARE(line.image.registerAt(alarmRegister), uint16_t(2));
+        QCOMPARE(line.check(writeSingleRequest(100, line.driver->registerOf(RunCommand), 0)), int(Applied));
+        QCOMPARE(line.check(status), int(Applied));
+        QCOMPARE(line.image.registerAt(alarmRegister), uint16_t(0));
+    }
+
     void freeRotorNeverAlarms()
     {
         Drive m;

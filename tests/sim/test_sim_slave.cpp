@@ -120,6 +120,8 @@ private slots:
         QTest::newRow("write outside the map") << writeSingleRequest(100, 0x100, 1) << WithCrc(bytes({100, 0x86, 2}));
         QTest::newRow("write of a reported register") << writeSingleRequest(100, 25, 1) << WithCrc(bytes({100, 0x86, 2}));
         QTest::newRow("address change to 0") << writeSingleRequest(100, 0xF000, 0x100) << WithCrc(bytes({100, 0x86, 3}));
+        QTest::newRow("address change to 248, reserved") << writeSingleRequest(100, 0xF000, 248) << WithCrc(bytes({100, 0x86, 3}));
+        QTest::newRow("address change to 255, reserved") << writeSingleRequest(100, 0xF000, 0x01FF) << WithCrc(bytes({100, 0x86, 3}));
         QTest::newRow("write multiple, byte count off") << WithCrc(bytes({100, 0x10, 0, 1, 0, 2, 2, 0, 5})) << WithCrc(bytes({100, 0x90, 3}));
         QTest::newRow("write multiple over a reported register")
             << writeMultipleRequest(100, 8, bytes({0, 1, 0, 2, 0, 3})) << WithCrc(bytes({100, 0x90, 2}));
@@ -143,8 +145,8 @@ private slots:
         spoiled[7] = char(spoiled[7] ^ 0x01);
         QTest::newRow("bad checksum") << spoiled;
         QTest::newRow("another slave") << writeSingleRequest(99, 3, 1);
-        QTest::newRow("broadcast write") << writeSingleRequest(0, 3, 1);
         QTest::newRow("broadcast read of more than the identity") << readRequest(0, 34);
+        QTest::newRow("broadcast of another function") << WithCrc(bytes({0, 0x05, 0, 3, 0xFF, 0}));
     }
     void silence()
     {
@@ -152,6 +154,128 @@ private slots:
         Line line;
         QVERIFY(line.exchange(request).isEmpty());
         QCOMPARE(line.driver->reg(3), uint16_t(0));  // and nothing was done
+    }
+
+    // A write to address 0 is carried out by the driver whatever its own address, and never
+    // answered; the line then serves the next request as usual.
+    void broadcastWritesAreDoneUnanswered_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<int>("reg");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("slave");
+        // The driver has the address 42 when the broadcast comes.
+        QTest::newRow("06 run command") << int(SpeedControl) << writeSingleRequest(0, 3, 1) << 3 << 1 << 42;
+        QTest::newRow("16 target position") << int(PositionControl) << writeMultipleRequest(0, 33, bytes({0xFF, 0xFF, 0xFF, 0xFE}))
+                                            << 34 << 0xFFFE << 42;
+        QTest::newRow("06 address change") << int(SpeedControl) << writeSingleRequest(0, 0xF000, 7) << 0 << 7 << 7;
+        // Refused as it would be when addressed, and no exception answer either.
+        QTest::newRow("06 to a reported register") << int(SpeedControl) << writeSingleRequest(0, 25, 9) << 25 << 0 << 42;
+        QTest::newRow("06 address change to 248") << int(SpeedControl) << writeSingleRequest(0, 0xF000, 248) << 0 << 42 << 42;
+    }
+    void broadcastWritesAreDoneUnanswered()
+    {
+        QFETCH(int, type);
+        QFETCH(QByteArray, request);
+        QFETCH(int, reg);
+        QFETCH(int, value);
+        QFETCH(int, slave);
+        Line line{ControlType(type)};
+        line.driver->setReg(0, 42);
+        QVERIFY(line.exchange(request, 1000).isEmpty());
+        QCOMPARE(int(line.driver->reg(reg)), value);
+        QCOMPARE(line.driver->slaveAddress(), slave);
+        QVERIFY(line.driver->lastAction().startsWith(QLatin1String("broadcast ")));
+        QCOMPARE(line.check(readRequest(slave, RegisterLayout::quantityOf(type))), int(Applied));
+    }
+
+    void broadcastRespectsTheFaults()
+    {
+        Line line;
+        line.driver->faults().exceptionCode = 4;  // refuses every request: the broadcast too
+        QVERIFY(line.exchange(writeSingleRequest(0, 3, 1)).isEmpty());
+        QCOMPARE(line.driver->reg(3), uint16_t(0));
+        line.driver->faults() = SimFaults();
+        line.driver->faults().silent = true;
+        QVERIFY(line.exchange(writeSingleRequest(0, 3, 1)).isEmpty());
+        QCOMPARE(line.driver->reg(3), uint16_t(0));
+    }
+
+    void reservedAddressesAreNeverTheDriversOwn()
+    {
+        QCOMPARE(SimDriver(SpeedControl, 248).slaveAddress(), 100);
+        QCOMPARE(SimDriver(SpeedControl, 247).slaveAddress(), 247);
+        SimDriver d(SpeedControl, 5);
+        d.setReg(0, 255);  // as its own panel would: refused alike
+        QCOMPARE(d.slaveAddress(), 5);
+        QCOMPARE(d.reg(0), uint16_t(5));
+        d.setReg(0, 0x01F7);
+        QCOMPARE(d.slaveAddress(), 247);
+    }
+
+    // What the driver says it did, for zentor-sim's log.
+    void actionsForTheLog_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("status read") << readRequest(100, 34) << "read 34 registers from 0" << "answer";
+        QTest::newRow("identity") << readRequest(0, 1) << "identity query, answered from address 100" << "answer";
+        QTest::newRow("write single") << writeSingleRequest(100, 3, 1) << "write reg 3 = 1" << "answer";
+        QTest::newRow("write multiple") << writeMultipleRequest(100, 1, bytes({0x05, 0xDC, 0, 1})) << "write regs 1..2 = 1500 1"
+                                        << "answer";
+        QTest::newRow("address change") << writeSingleRequest(100, 0xF000, 7) << "address change 100 -> 7" << "answer";
+        QTest::newRow("apply") << writeSingleRequest(100, 0xF001, 0xA1A1) << "apply settings" << "answer";
+        QTest::newRow("refused") << writeSingleRequest(100, 25, 1) << "exception 02 (register 25 is read-only)" << "exception 02";
+        QTest::newRow("broadcast") << writeSingleRequest(0, 4, 1) << "broadcast write reg 4 = 1, not answered" << "";
+        QTest::newRow("broadcast refused") << writeSingleRequest(0, 0xF000, 0)
+                                           << "broadcast refused: exception 03 (0 is no slave address), not answered" << "";
+        QTest::newRow("other address") << readRequest(99, 34) << "ignored: other address 99" << "";
+        QTest::newRow("broadcast read") << readRequest(0, 34) << "ignored: broadcast of function 03" << "";
+    }
+    void actionsForTheLog()
+    {
+        QFETCH(QByteArray, request);
+        Line line;
+        QStringList requests, answers;
+        QByteArray told;
+        size_t burstsBefore = 0;
+        line.device.onRequest = [&](const QByteArray& r, const QString& action) {
+            told = r;
+            requests << action;
+        };
+        line.device.onAnswerSent = [&](const QByteArray& a, const QString& note) {
+            told = a;
+            burstsBefore = line.bursts.size();
+            answers << note;
+        };
+        line.send(request);
+        QCOMPARE(told, request);
+        line.clock.advance(100);
+        QCOMPARE(requests.size(), 1);
+        if (!answers.isEmpty()) {
+            // Told with the last burst, just before it goes: the whole answer.
+            QCOMPARE(told, line.received());
+            QCOMPARE(burstsBefore + 1, line.bursts.size());
+        }
+        QTEST(requests[0], "action");
+        QFETCH(QString, answer);
+        QCOMPARE(answers, answer.isEmpty() ? QStringList{} : QStringList{answer});
+    }
+
+    void faultsShowInTheAnswerNote()
+    {
+        Line line;
+        line.driver->faults().wrongAddress = 7;
+        line.driver->faults().badChecksum = true;
+        line.exchange(readRequest(100, 2));
+        QCOMPARE(line.driver->lastAnswer(), QStringLiteral("answer, from address 7 (fault), checksum spoiled (fault)"));
+        line.driver->faults() = SimFaults();
+        line.driver->faults().silent = true;
+        line.exchange(readRequest(100, 2));
+        QCOMPARE(line.driver->lastAction(), QStringLiteral("silent"));
+        QVERIFY(line.driver->lastAnswer().isEmpty());
     }
 
     void timing_data()
