@@ -38,7 +38,8 @@ SimulatorControls::SimulatorControls(ConsoleHost& host, sim::SimPortProvider& po
         if (!name.isEmpty()) toggle(name);
     });
     if (auto* list = window->findChild<QWidget*>(QString::number(ids::ComPortList), Qt::FindDirectChildrenOnly))
-        list->setToolTip(QStringLiteral("Simulated ports: right-click the window or press F8 to pull one out or plug it in"));
+        list->setToolTip(list->toolTip() +
+                         QStringLiteral("\nSimulated ports: right-click the window or press F8 to pull one out or plug it in"));
 }
 
 void SimulatorControls::toggle(const QString& name)

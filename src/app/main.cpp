@@ -1,6 +1,7 @@
 // zentor: the motor driver console. With --simulator the port list also offers two simulated
 // drivers, one of each control type.
 
+#include "ConfigFilePath.h"
 #include "ConsoleAssembly.h"
 #include "ControlIds.h"
 #include "InstanceLock.h"
@@ -88,8 +89,12 @@ int main(int argc, char* argv[])
     }
     ports.add(&system);
 
-    ConsoleEnv env{clock, notifier, ports, [](const QUrl& url) { return QDesktopServices::openUrl(url); }, 500,
-                   [](QDialog& dialog) { dialog.exec(); }};
+    ConsoleEnv env{clock,
+                   notifier,
+                   ports,
+                   [](const QUrl& url) { return QDesktopServices::openUrl(url); },
+                   [](QDialog& dialog) { dialog.exec(); },
+                   ConfigFilePath(QCoreApplication::applicationDirPath())};
     CZentorDlg window(env);
     AssembleConsole(window);
     if (simulator) new SimulatorControls(window, simulated, simNames);

@@ -4,6 +4,7 @@
 
 #include "PortProvider.h"
 
+#include <QObject>
 #include <QString>
 #include <memory>
 
@@ -11,16 +12,22 @@ namespace zentor {
 
 class SystemPortProvider final : public PortProvider {
 public:
+    SystemPortProvider();
+    ~SystemPortProvider() override;
     QStringList ports() const override;
-    // Also serves a name that is not listed but names a device file (/dev/pts/7, a symlink),
-    // so a pseudo terminal can be opened by its path.
+    // A listed name or any device path (/dev/pts/7, a symlink), so a pseudo terminal can be
+    // opened by its path. Never lists the ports to find out.
     std::unique_ptr<SerialDevice> create(const QString& name) override;
+    // Watches the device folder: serial devices come and go as its entries do. Where there is
+    // no such folder, looks at the list once a second instead.
+    void watchChanges(std::function<void()> changed) override;
 
     // Why the last device this provider made failed to open ("Permission denied", ...).
     QString lastOpenError() const { return *openError_; }
 
 private:
     std::shared_ptr<QString> openError_ = std::make_shared<QString>();
+    std::unique_ptr<QObject> watch_;
 };
 
 }  // namespace zentor

@@ -5,8 +5,10 @@
 
 #include "ChartDraw.h"
 #include "ControlIds.h"
+#include "PortNames.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -54,25 +56,36 @@ void CZentorDlg::RefreshConnectionControls()
 
 void CZentorDlg::RefreshComPortList()
 {
-    comPorts_ = env_.ports.ports();
-    if (comPorts_.size() > 40) comPorts_ = comPorts_.mid(0, 40);
-    const QString current = link_ && link_->connected ? link_->portName : QString();
+    comPorts_ = watcher_->known();
+    if (comPorts_.size() > kMaxListedPorts) comPorts_ = comPorts_.mid(0, kMaxListedPorts);
     auto* list = controlAs<QComboBox>(ids::ComPortList);
+    const QString current = link_ && link_->connected ? link_->portName : QString();
+    // A device path the operator is typing stays in the edit.
+    const QString typed = list->currentText();
+    const bool typing = !typed.isEmpty() && list->findText(typed) < 0;
     list->clear();
     list->addItems(comPorts_);
     const int at = current.isEmpty() ? -1 : comPorts_.indexOf(current);
-    list->setCurrentIndex(at >= 0 ? at : (comPorts_.isEmpty() ? -1 : 0));
+    if (at >= 0) {
+        list->setCurrentIndex(at);
+    } else if (typing && current.isEmpty()) {
+        list->setCurrentIndex(-1);
+        list->setEditText(typed);
+    } else {
+        list->setCurrentIndex(comPorts_.isEmpty() ? -1 : 0);
+    }
 }
 
 void CZentorDlg::OnOpenClose()
 {
     if (!BusyGuardPasses()) return;
     auto* list = controlAs<QComboBox>(ids::ComPortList);
-    if (list->currentIndex() < 0) {
+    // A listed port, or any device path the operator typed (a pseudo terminal, a link to one).
+    const QString name = list->currentText().trimmed();
+    if (name.isEmpty()) {
         env_.notifier.message(this, QStringLiteral("There is No Usable ComPort.\nPlease Check ComPort Device."));
         return;
     }
-    const QString name = list->currentText();
     if (!link_) {
         link_ = std::make_unique<CSerialLink>(this, env_.clock, env_.ports);
         link_->baudRate = configuredBaud_;
@@ -83,6 +96,8 @@ void CZentorDlg::OnOpenClose()
             return;
         }
         portOpen_ = 1;
+        // A typed path is listed and watched while it exists, like any port.
+        if (!watcher_->known().contains(name) && QFileInfo::exists(name)) watcher_->addTypedPath(name);
         RefreshConnectionControls();
         return;
     }
@@ -145,6 +160,7 @@ void CZentorDlg::OnStartStop()
     StopCommunicationTimers();
     running_ = 0;
     pollPhase_ = 0;
+    blinkPhase_ = 0;
     // An answer still on its way belongs to the stopped cycle: it must not fill the panel
     // again after the reset below.
     awaiting_ = 0;
@@ -183,9 +199,11 @@ void CZentorDlg::OnPortRemoved(const QString& name)
         RefreshConnectionControls();
         sequenceRunning_ = 0;
         NotifyConnectionLost();
+        RefreshComPortList();
         env_.notifier.message(this, QStringLiteral("ComPort Disconnected!"));
+    } else {
+        RefreshComPortList();
     }
-    RefreshComPortList();
     // A removal reported again while the message of the first is open leaves the flag to it.
     if (!outerRemoval) removalInProgress_ = 0;
 }

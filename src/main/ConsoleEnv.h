@@ -8,6 +8,7 @@
 #include "Notifier.h"
 #include "PortProvider.h"
 
+#include <QString>
 #include <QUrl>
 #include <functional>
 
@@ -22,12 +23,12 @@ struct ConsoleEnv {
     // Opens a web or mailto: address with the system's default handler; false when nothing
     // could open it.
     std::function<bool(const QUrl&)> openUrl;
-    // Milliseconds between two looks at the port list.
-    int portWatchIntervalMs = 500;
     // Shows a modal window. The program blocks until it closes (exec); tests return at once.
     // Whatever follows the closing is bound to the window's finished signal, so both behave
     // alike.
     std::function<void(QDialog&)> runModal;
+    // Full path of the configuration file.
+    QString configPath;
 };
 
 }  // namespace zentor

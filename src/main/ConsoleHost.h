@@ -4,6 +4,7 @@
 // actions and its stores. The main window implements it and keeps its fields to itself.
 
 #include "ConsoleEnv.h"
+#include "ConsoleStores.h"
 #include "DriverCommands.h"
 #include "ModbusFrames.h"
 #include "RegisterMap.h"
@@ -76,6 +77,18 @@ public:
     virtual void SetControlType(int type) = 0;
     // Looks at the ports present now, instead of at the next interval.
     virtual void CheckPorts() = 0;
+
+    // --- configuration ---
+    // The stores the configuration file filled at start-up.
+    virtual ConsoleStores& stores() = 0;
+    virtual QString configFilePath() const = 0;
+    // Writes one value into the configuration file at once. False when it could not be
+    // stored; *reason (if given) then holds the file and the system's reason.
+    virtual bool WriteProfileValue(const QString& section, const QString& key, const QString& value,
+                                   QString* reason) = 0;
+    // Rewrites the user sequence of the file from the user store (items 1 to itemCount) and
+    // tells the operator whether it was saved.
+    virtual bool SaveUserSequence(int itemCount) = 0;
 
     virtual Notifier& notifier() = 0;
     virtual Clock& clock() = 0;

@@ -120,6 +120,8 @@ void CZentorDlg::OnPositionEditChanged()
     controlAs<QSlider>(ids::PositionSlider)->setValue(panel::SplitPosition(n, s).remainder);
 }
 
+// Where the operator left the slider: during a key or track action the position is already
+// moved but not yet the value.
 void CZentorDlg::OnSpeedSliderReleased()
 {
     auto* slider = controlAs<QSlider>(ids::SpeedSlider);
@@ -127,7 +129,7 @@ void CZentorDlg::OnSpeedSliderReleased()
         slider->setValue(0);
         return;
     }
-    setText(ids::SpeedEdit, panel::SpeedTextFromSlider(slider->value()));
+    setText(ids::SpeedEdit, panel::SpeedTextFromSlider(slider->sliderPosition()));
 }
 
 void CZentorDlg::OnPositionSliderReleased()
@@ -140,7 +142,7 @@ void CZentorDlg::OnPositionSliderReleased()
     const int32_t n = panel::PositionTextValue(text(ids::PositionEdit));
     const int s = panel::StepsPerRevolution(regs_);
     const int32_t target = regs_.signed32(TargetPositionHigh, TargetPositionLow);
-    const auto r = panel::PositionSliderRelease(n, s, slider->value(), target);
+    const auto r = panel::PositionSliderRelease(n, s, slider->sliderPosition(), target);
     setText(ids::PositionEdit, r.editText);
     setText(ids::PositionCaption, r.caption);
 }
@@ -307,28 +309,43 @@ void CZentorDlg::ShowDigits(const std::array<int, 5>& digits)
 
 void CZentorDlg::RefreshColours()
 {
+    // Colours for the enabled states only: a disabled control keeps the style's greyed look,
+    // as its neighbours in a disabled group do.
     auto paint = [](QWidget* w, const std::optional<QColor>& background, const std::optional<QColor>& textColour,
                     QPalette::ColorRole role) {
         QPalette pal = w->parentWidget() ? w->parentWidget()->palette() : QPalette();
         if (background) pal.setColor(role, *background);
         if (textColour) {
-            pal.setColor(QPalette::WindowText, *textColour);
-            pal.setColor(QPalette::ButtonText, *textColour);
+            for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+                pal.setColor(group, QPalette::WindowText, *textColour);
+                pal.setColor(group, QPalette::ButtonText, *textColour);
+            }
         }
         w->setAutoFillBackground(background.has_value());
         if (w->palette() != pal) w->setPalette(pal);
     };
+    // A style paints buttons with gradients and bevels of its own; the active state's colours
+    // are shown as they are, flat.
+    static const QString activeStyle = QStringLiteral(
+        "QPushButton { background-color: rgb(%1, %2, %3); color: white; border: 1px solid rgb(96, 16, 16); }")
+                                           .arg(panel::kActiveButton.red())
+                                           .arg(panel::kActiveButton.green())
+                                           .arg(panel::kActiveButton.blue());
+    // The lamp blinks only while communication runs.
+    const bool blinkPhase = running_ && blinkPhase_;
     for (auto it = controls_.all().cbegin(); it != controls_.all().cend(); ++it) {
         QWidget* w = it.value();
         if (auto* button = qobject_cast<QPushButton*>(w)) {
             const bool red = panel::ButtonActive(it.key(), regs_, controlType_, running_, button->isEnabled());
             paint(button, red ? std::optional<QColor>(panel::kActiveButton) : std::nullopt,
                   red ? std::optional<QColor>(Qt::white) : std::nullopt, QPalette::Button);
+            const QString style = red ? activeStyle : QString();
+            if (button->styleSheet() != style) button->setStyleSheet(style);
             continue;
         }
         if (qobject_cast<QLabel*>(w) || qobject_cast<QFrame*>(w) || qobject_cast<QGroupBox*>(w) || qobject_cast<QSlider*>(w)) {
             if (it.key() == ids::CurrentGraph || it.key() == ids::AngleDial) continue;
-            const auto c = panel::StaticColoursFor(it.key(), regs_, controlType_, portOpen_, blinkPhase_, w->isEnabled());
+            const auto c = panel::StaticColoursFor(it.key(), regs_, controlType_, portOpen_, blinkPhase, w->isEnabled());
             paint(w, c.background, c.text, QPalette::Window);
         }
     }

@@ -170,6 +170,7 @@ void CZentorDlg::OnTimer(int id)
         } else {
             StatusPhaseSend();
         }
+        RunPutOffPortLook();
         break;
     default:
         break;
@@ -207,9 +208,19 @@ void CZentorDlg::ProcessResponse()
     }
 }
 
+void CZentorDlg::RunPutOffPortLook()
+{
+    if (!portLookAfterTick_) return;
+    auto look = std::move(portLookAfterTick_);
+    portLookAfterTick_ = nullptr;
+    look();
+}
+
 void CZentorDlg::StopCommunicationTimers()
 {
     for (int id : {BlinkTimer, TransmitTimer, ReceiveTimer, PollTimer}) scheduler_.kill(id);
+    // A look at the ports that waited for a tick waits no longer.
+    if (portLookAfterTick_) env_.clock.callAfter(0, this, [this] { RunPutOffPortLook(); });
     // What the line timers would have done: without it a frame cut off here stays open, and
     // the first answer after the next Start is glued to its end and refused.
     if (link_) {
@@ -230,13 +241,17 @@ void CZentorDlg::CommunicationFailure(int)
         std::memset(link_->receiveBuffer, 0, sizeof link_->receiveBuffer);
         std::memset(link_->transmitBuffer, 0, sizeof link_->transmitBuffer);
     }
-    env_.notifier.message(this, QStringLiteral("Check Device or Connected Line"));
     std::memset(pending_.block, 0, sizeof pending_.block);
     std::memset(statusFrame_, 0, sizeof statusFrame_);
     std::memset(commandFrame_, 0, sizeof commandFrame_);
+    // Readings nobody refreshes any more must not look live: the panel goes back to its
+    // placeholders, as when the port is pulled out.
+    ResetPanel(controlType_);
     RefreshConnectionControls();
     sequenceRunning_ = 0;
     NotifyConnectionLost();
+    // The operator reads the message over the window in its new state.
+    env_.notifier.message(this, QStringLiteral("Check Device or Connected Line"));
 }
 
 void CZentorDlg::OnSerialTx(int, int)

@@ -6,6 +6,7 @@
 #include "Artwork.h"
 #include "ChartDraw.h"
 #include "ClickFrame.h"
+#include "ConfigurationFile.h"
 #include "ControlIds.h"
 #include "DrawStatic.h"
 #include "PanelColours.h"
@@ -27,6 +28,8 @@ namespace zentor {
 namespace {
 
 constexpr int kWidth = 1180;
+// Device nodes come in small bursts: the port list is looked at once they have settled.
+constexpr int kPortSettleMs = 50;
 // Fits a 1366 x 768 screen with its title bar and a task bar.
 constexpr int kHeight = 680;
 
@@ -41,18 +44,30 @@ QFont boldFont(int pixels)
 }  // namespace
 
 CZentorDlg::CZentorDlg(ConsoleEnv env, QWidget* parent)
-    : QDialog(parent), env_(std::move(env)), scheduler_(env_.clock, this, [this](int id) { OnTimer(id); })
+    : QDialog(parent),
+      env_(std::move(env)),
+      scheduler_(env_.clock, this, [this](int id) { OnTimer(id); }),
+      profile_(env_.configPath)
 {
     setWindowTitle(QStringLiteral("Zentor"));
     setWindowIcon(art::AppIcon());
     setFixedSize(kWidth, kHeight);
     buildWindow();
     qApp->installEventFilter(this);
-    InitWindow();
-
-    watcher_ = std::make_unique<PortWatcher>(env_.clock, env_.ports, env_.portWatchIntervalMs, this);
+    // The one listing of the system's ports at start-up; after it, only a change looks again.
+    watcher_ = std::make_unique<PortWatcher>(env_.clock, env_.ports, env_.ports.ports(), this);
     connect(watcher_.get(), &PortWatcher::appeared, this, &CZentorDlg::OnPortArrived);
     connect(watcher_.get(), &PortWatcher::disappeared, this, &CZentorDlg::OnPortRemoved);
+    // A look at the system's ports takes milliseconds: while the poll cycle runs it comes
+    // right after a poll tick, never when a tick is due.
+    watcher_->setDeferral([this](std::function<void()> look) {
+        if (running_) {
+            portLookAfterTick_ = std::move(look);
+        } else {
+            env_.clock.callAfter(kPortSettleMs, this, std::move(look));
+        }
+    });
+    InitWindow();
 }
 
 CZentorDlg::~CZentorDlg()
@@ -118,6 +133,10 @@ void CZentorDlg::buildWindow()
     // Connection row.
     QLabel* portsLabel = label(0, this, QRect(214, 18, 70, 26), QStringLiteral("COM Port"));
     auto* ports = new QComboBox(this);
+    // The listed ports, or any device path typed into it.
+    ports->setEditable(true);
+    ports->setInsertPolicy(QComboBox::NoInsert);
+    ports->setToolTip(QStringLiteral("Choose a port, or type a device path such as /dev/pts/3"));
     portsLabel->setBuddy(ports);
     ports->setGeometry(284, 18, 170, 26);
     registerControl(ids::ComPortList, ports);
@@ -223,6 +242,11 @@ void CZentorDlg::buildWindow()
     registerControl(ids::SpeedSlider, speedSlider);
     speedSlider->setAccessibleName(QStringLiteral("Speed %"));
     connect(speedSlider, &QSlider::sliderReleased, this, &CZentorDlg::OnSpeedSliderReleased);
+    // A click on the track, a key or the wheel moves the slider without a drag: it ends the
+    // same way as a released drag.
+    connect(speedSlider, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction) OnSpeedSliderReleased();
+    });
     auto* speedEdit = new QLineEdit(p);
     speedEdit->setGeometry(238, 40, 70, 30);
     speedEdit->setValidator(new TypingLimit(5, speedEdit));
@@ -240,6 +264,9 @@ void CZentorDlg::buildWindow()
     registerControl(ids::PositionSlider, positionSlider);
     positionSlider->setAccessibleName(QStringLiteral("Step within a revolution"));
     connect(positionSlider, &QSlider::sliderReleased, this, &CZentorDlg::OnPositionSliderReleased);
+    connect(positionSlider, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction) OnPositionSliderReleased();
+    });
     auto* positionEdit = new QLineEdit(p);
     positionEdit->setGeometry(238, 40, 100, 30);
     positionEdit->setValidator(new TypingLimit(11, positionEdit));
@@ -323,6 +350,7 @@ void CZentorDlg::InitWindow()
     dial_->SetValues(0, 0, 0);
 
     controlType_ = NoControl;
+    stores_.clear();
     auto* types = controlAs<QComboBox>(ids::ControlTypeList);
     types->clear();
     types->insertItem(0, QStringLiteral(" ------ "));
@@ -376,7 +404,32 @@ void CZentorDlg::AttachWindow(int launcherId, SecondaryWindow* window)
 
 void CZentorDlg::SetInfoPanelMaker(std::function<QWidget*(QWidget*)> maker) { infoPanelMaker_ = std::move(maker); }
 
-void CZentorDlg::LoadConfiguration() {}
+void CZentorDlg::LoadConfiguration()
+{
+    const ConfigLoadResult result = zentor::LoadConfiguration(profile_, stores_);
+    configuredBaud_ = stores_.baudRate;
+    // What could not be kept is said once, at start-up; the console goes on with the rest.
+    if (!result.warnings.isEmpty()) env_.notifier.message(this, result.warnings.join(QLatin1Char('\n')));
+}
+
+bool CZentorDlg::WriteProfileValue(const QString& section, const QString& key, const QString& value, QString* reason)
+{
+    if (profile_.write(section, key, value)) return true;
+    if (reason) *reason = profile_.error();
+    return false;
+}
+
+bool CZentorDlg::SaveUserSequence(int itemCount)
+{
+    if (!zentor::SaveUserSequence(profile_, stores_.userSequence, itemCount)) {
+        env_.notifier.message(this, QStringLiteral("The sequence list could not be saved.\n%1\n"
+                                                   "It is kept until the console ends: Load User Seq. brings it back.")
+                                        .arg(profile_.error()));
+        return false;
+    }
+    env_.notifier.message(this, QStringLiteral("Current Sequence Test List was Saved"));
+    return true;
+}
 
 void CZentorDlg::OnOpenDialog(int id)
 {

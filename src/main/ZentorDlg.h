@@ -7,6 +7,7 @@
 #include "ConsoleEnv.h"
 #include "ConsoleHost.h"
 #include "ControlTable.h"
+#include "IniProfile.h"
 #include "ModbusFrames.h"
 #include "PortWatcher.h"
 #include "RegisterMap.h"
@@ -74,6 +75,10 @@ public:
     void SetConfiguredBaud(int baud) override { configuredBaud_ = baud; }
     void SetControlType(int type) override { SelectControlType(type); }
     void CheckPorts() override { watcher_->check(); }
+    ConsoleStores& stores() override { return stores_; }
+    QString configFilePath() const override { return profile_.path(); }
+    bool WriteProfileValue(const QString& section, const QString& key, const QString& value, QString* reason) override;
+    bool SaveUserSequence(int itemCount) override;
     Notifier& notifier() override { return env_.notifier; }
     Clock& clock() override { return env_.clock; }
     QWidget* hostWidget() override { return this; }
@@ -124,6 +129,7 @@ private:
     void WriteRequest(int length);
     // Timers 1 to 4: the lamp's blink, both line timers and the poll tick.
     void StopCommunicationTimers();
+    void RunPutOffPortLook();
     void ProcessResponse();
     // Refreshes the open secondary window after a failure or the removal of the port.
     void NotifyConnectionLost();
@@ -169,6 +175,7 @@ private:
     ConsoleEnv env_;
     Scheduler scheduler_;
     std::unique_ptr<PortWatcher> watcher_;
+    std::function<void()> portLookAfterTick_;  // a look at the ports put off to the next poll tick
     ControlTable controls_;
     QHash<int, SecondaryWindow*> windows_;
     SecondaryWindow* openWindow_ = nullptr;
@@ -200,6 +207,10 @@ private:
     RegisterMap regs_;
     panel::DisplayState display_;
     std::unique_ptr<CSerialLink> link_;
+
+    // The configuration file and what it held at start-up.
+    IniProfile profile_;
+    ConsoleStores stores_;
 };
 
 }  // namespace zentor

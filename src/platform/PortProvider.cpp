@@ -11,11 +11,14 @@ QStringList CombinedPortProvider::ports() const
 
 std::unique_ptr<SerialDevice> CombinedPortProvider::create(const QString& name)
 {
-    for (PortProvider* p : providers_) {
-        if (!p->ports().contains(name)) continue;
+    for (PortProvider* p : providers_)
         if (auto device = p->create(name)) return device;
-    }
     return nullptr;
+}
+
+void CombinedPortProvider::watchChanges(std::function<void()> changed)
+{
+    for (PortProvider* p : providers_) p->watchChanges(changed);
 }
 
 }  // namespace zentor

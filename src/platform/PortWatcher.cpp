@@ -1,26 +1,77 @@
 #include "PortWatcher.h"
 
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+
 namespace zentor {
 
-PortWatcher::PortWatcher(Clock& clock, const PortProvider& ports, int intervalMs, QObject* parent)
-    : QObject(parent), clock_(clock), ports_(ports), intervalMs_(intervalMs), known_(ports.ports())
+namespace {
+// Device nodes come in small bursts (a node, then its links): one look after they settle.
+constexpr int kSettleMs = 50;
+}  // namespace
+
+PortWatcher::PortWatcher(Clock& clock, PortProvider& ports, QStringList known, QObject* parent)
+    : QObject(parent), clock_(clock), ports_(ports), listed_(std::move(known)),
+      folders_(std::make_unique<QFileSystemWatcher>())
 {
-    schedule();
+    // A typed path's folder may change often (/tmp): that costs a look at the typed paths
+    // alone, never a listing of the system's ports.
+    connect(folders_.get(), &QFileSystemWatcher::directoryChanged, this, [this] { compare(false); });
+    ports_.watchChanges([this] { changed(); });
 }
 
-void PortWatcher::schedule()
+PortWatcher::~PortWatcher() { ports_.watchChanges({}); }
+
+QStringList PortWatcher::typedPresent() const
 {
-    clock_.callAfter(intervalMs_, this, [this] {
+    QStringList present;
+    for (const QString& path : typed_)
+        if (QFileInfo::exists(path) && !listed_.contains(path)) present << path;
+    return present;
+}
+
+QStringList PortWatcher::known() const { return listed_ + typedKnown_; }
+
+void PortWatcher::addTypedPath(const QString& path)
+{
+    if (!typed_.contains(path)) typed_ << path;
+    // The folder tells when the entry comes or goes.
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!folders_->directories().contains(folder)) folders_->addPath(folder);
+    compare(false);
+}
+
+void PortWatcher::changed()
+{
+    if (lookPending_) return;
+    lookPending_ = true;
+    auto look = [this] {
+        if (!lookPending_) return;
+        lookPending_ = false;
         check();
-        schedule();
-    });
+    };
+    if (runWhenQuiet_) {
+        runWhenQuiet_(look);
+    } else {
+        clock_.callAfter(kSettleMs, this, look);
+    }
 }
 
 void PortWatcher::check()
 {
-    const QStringList now = ports_.ports();
-    const QStringList before = known_;
-    known_ = now;
+    lookPending_ = false;
+    compare(true);
+}
+
+void PortWatcher::compare(bool listSystem)
+{
+    const QStringList before = known();
+    if (listSystem) {
+        listed_ = ports_.ports();
+        ++listings_;
+    }
+    typedKnown_ = typedPresent();
+    const QStringList now = known();
     for (const QString& name : before)
         if (!now.contains(name)) emit disappeared(name);
     for (const QString& name : now)

@@ -73,6 +73,7 @@ public:
     void addPort(const QString& name, ControlType type, int slaveAddress = 100, int lineBaud = kDriverLineBaud);
     QStringList ports() const override;
     std::unique_ptr<SerialDevice> create(const QString& name) override;
+    void watchChanges(std::function<void()> changed) override { changed_ = std::move(changed); }
 
     // Removes the port from the list; an open device of it fails at once.
     void pull(const QString& name);
@@ -95,8 +96,12 @@ private:
         bool present = true;
         std::vector<Handed> devices;
     };
+    void notifyChanged();
+
     Clock& clock_;
     SimTiming timing_;
+    std::function<void()> changed_;
+    QObject context_;  // of the change notifications; gone with the provider
     std::vector<QString> order_;
     std::map<QString, Port> ports_;
 };

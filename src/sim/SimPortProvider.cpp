@@ -12,6 +12,13 @@ void SimPortProvider::addPort(const QString& name, ControlType type, int slaveAd
     port.driver = std::make_shared<SimDriver>(type, slaveAddress);
     port.lineBaud = lineBaud;
     port.present = true;
+    notifyChanged();
+}
+
+void SimPortProvider::notifyChanged()
+{
+    // Told after the change is complete, as a device folder's notification would be.
+    if (changed_) clock_.callAfter(0, &context_, [this] { if (changed_) changed_(); });
 }
 
 QStringList SimPortProvider::ports() const
@@ -43,12 +50,15 @@ void SimPortProvider::pull(const QString& name)
     for (const Handed& h : port.devices)
         if (!h.alive.expired()) h.device->pullOut();
     port.devices.clear();
+    notifyChanged();
 }
 
 void SimPortProvider::plugIn(const QString& name)
 {
     auto it = ports_.find(name);
-    if (it != ports_.end()) it->second.present = true;
+    if (it == ports_.end()) return;
+    it->second.present = true;
+    notifyChanged();
 }
 
 bool SimPortProvider::isPresent(const QString& name) const

@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -80,25 +82,35 @@ private:
 class ProbePorts final : public PortProvider {
 public:
     ProbePorts(Clock& clock, sim::SimPortProvider& sim) : clock_(clock), sim_(sim) {}
-    QStringList ports() const override { return hidden_ ? QStringList() : sim_.ports() + scripted_; }
+    QStringList ports() const override
+    {
+        listedAt.push_back(clock_.nowMs());
+        return hidden_ ? QStringList() : sim_.ports() + scripted_;
+    }
     std::unique_ptr<SerialDevice> create(const QString& name) override
     {
-        if (scripted_.contains(name)) return std::make_unique<ProbeDevice>(clock_, nullptr, script, sent, closed);
+        if (scripted_.contains(name) || unlisted_.contains(name))
+            return std::make_unique<ProbeDevice>(clock_, nullptr, script, sent, closed);
         auto inner = sim_.create(name);
         if (!inner) return nullptr;
         return std::make_unique<ProbeDevice>(clock_, std::move(inner), Script(), sent, closed);
     }
     void addScripted(const QString& name) { scripted_ << name; }
+    // Served when asked for by name, never listed: a device path the operator types.
+    void addUnlisted(const QString& name) { unlisted_ << name; }
+    void watchChanges(std::function<void()> changed) override { sim_.watchChanges(std::move(changed)); }
 
     Script script;
     std::vector<Sent> sent;
     bool closed = false;
     bool hidden_ = false;
+    mutable std::vector<int64_t> listedAt;  // when the ports were listed
 
 private:
     Clock& clock_;
     sim::SimPortProvider& sim_;
     QStringList scripted_;
+    QStringList unlisted_;
 };
 
 // Records message texts. A message box runs its own event loop in the real program, so
@@ -117,8 +129,13 @@ public:
 
 
 struct Rig {
-    explicit Rig(sim::SimTiming timing = {}) : sim(clock, timing), ports(clock, sim)
+    // configFile: the configuration file's text before the console starts (none when empty).
+    explicit Rig(sim::SimTiming timing = {}, const QByteArray& configFile = {}) : sim(clock, timing), ports(clock, sim)
     {
+        if (!configFile.isEmpty()) {
+            QFile f(configPath());
+            if (f.open(QIODevice::WriteOnly)) f.write(configFile);
+        }
         sim.addPort(QStringLiteral("SIM-SPEED"), SpeedControl);
         sim.addPort(QStringLiteral("SIM-POSITION"), PositionControl);
         ports.addScripted(QStringLiteral("SCRIPTED"));
@@ -128,11 +145,12 @@ struct Rig {
                            urls << u;
                            return urlsOpen;
                        },
-                       500, [](QDialog& dialog) { dialog.open(); }};
+                       [](QDialog& dialog) { dialog.open(); }, configPath()};
         w = std::make_unique<CZentorDlg>(env);
         AssembleConsole(*w);
     }
 
+    QString configPath() const { return config.filePath(QStringLiteral("Zentor_CFG.ini")); }
     template <class W>
     W* get(int id) { return w->controlAs<W>(id); }
     QString text(int id)
@@ -179,6 +197,8 @@ struct Rig {
     }
     sim::SimDriver& driver(const QString& name) { return *sim.driver(name); }
 
+    // The configuration file lives in a folder of the test's own.
+    QTemporaryDir config;
     VirtualClock clock;
     TestNotifier notes;
     sim::SimPortProvider sim;

@@ -6,6 +6,8 @@
 #include "SimulatorControls.h"
 
 #include <QAction>
+#include <QFile>
+#include <QTemporaryDir>
 
 using namespace zentor;
 using namespace zentor::testing;
@@ -88,7 +90,7 @@ private slots:
     {
         Rig r;
         r.ports.hidden_ = true;
-        r.w->RefreshComPortList();
+        r.w->CheckPorts();
         r.press(ids::OpenClose);
         QCOMPARE(r.notes.last(), QStringLiteral("There is No Usable ComPort.\nPlease Check ComPort Device."));
         QVERIFY(!r.w->portOpen());
@@ -225,6 +227,62 @@ private slots:
         QCOMPARE(r.w->actions().at(0)->text(), QStringLiteral("Pull out SIM-SPEED"));
         r.open(kSpeed);
         QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Ready"));
+    }
+
+    void aTypedDevicePathIsAPortInEveryRespect()
+    {
+        Rig r;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("zentor-sim"));
+        QFile node(path);
+        QVERIFY(node.open(QIODevice::WriteOnly));
+        node.close();
+        r.ports.addUnlisted(path);
+        r.ports.script = [](const QByteArray&) { return std::vector<std::pair<int, QByteArray>>{}; };
+        auto* list = r.get<QComboBox>(ids::ComPortList);
+        QVERIFY(list->isEditable());
+        list->setEditText(path);
+        r.press(ids::OpenClose);
+        QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Ready"));
+        // Listed while it exists, and shown as the open port.
+        QVERIFY(list->findText(path) >= 0);
+        QCOMPARE(list->currentText(), path);
+        r.after(500);
+        // The path goes away: the console handles it as a pulled-out adapter.
+        QVERIFY(QFile::remove(path));
+        QTRY_COMPARE(r.notes.texts, QStringList{QStringLiteral("ComPort Disconnected!")});
+        QVERIFY(!r.w->portOpen());
+        QCOMPARE(list->findText(path), -1);
+        QCOMPARE(r.text(ids::OpenClose), QStringLiteral("Open"));
+    }
+
+    void whatIsTypedSurvivesAPortArriving()
+    {
+        Rig r;
+        auto* list = r.get<QComboBox>(ids::ComPortList);
+        list->setEditText(QStringLiteral("/dev/pts/4"));
+        r.sim.pull(kPosition);
+        r.after(500);
+        QCOMPARE(list->findText(kPosition), -1);
+        QCOMPARE(list->currentText(), QStringLiteral("/dev/pts/4"));
+    }
+
+    void thePortsAreListedOnlyWhenTheyChangeAndNeverWhenAPollIsDue()
+    {
+        Rig r;
+        QCOMPARE(r.ports.listedAt.size(), size_t(1));  // once, at start-up
+        r.start(kSpeed, SpeedControl);
+        const int64_t started = r.clock.nowMs();
+        r.after(3600 * 1000);
+        QCOMPARE(r.ports.listedAt.size(), size_t(1));  // an hour of polling: not once more
+        r.after(37);
+        r.sim.pull(kPosition);  // another adapter goes
+        r.after(400);
+        QCOMPARE(r.ports.listedAt.size(), size_t(2));
+        // Looked at right after a poll tick, with the most time before the next one.
+        QCOMPARE((r.ports.listedAt.back() - started) % 150, int64_t(0));
+        QCOMPARE(r.get<QComboBox>(ids::ComPortList)->findText(kPosition), -1);
+        QVERIFY(r.notes.texts.isEmpty());
     }
 
     void stopKeepsThePortAndTheWaitingCommand()

@@ -143,6 +143,63 @@ private slots:
         QCOMPARE(s->value(), 0);
     }
 
+    void everyWayOfMovingASliderEndsInItsRelease_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("slider");
+        QTest::addColumn<int>("action");
+        QTest::newRow("speed, click on the track") << int(SpeedControl) << int(ids::SpeedSlider)
+                                                   << int(QAbstractSlider::SliderPageStepAdd);
+        QTest::newRow("speed, arrow key") << int(SpeedControl) << int(ids::SpeedSlider) << int(QAbstractSlider::SliderSingleStepAdd);
+        QTest::newRow("speed, End key") << int(SpeedControl) << int(ids::SpeedSlider) << int(QAbstractSlider::SliderToMaximum);
+        QTest::newRow("position, click on the track") << int(PositionControl) << int(ids::PositionSlider)
+                                                      << int(QAbstractSlider::SliderPageStepAdd);
+        QTest::newRow("position, arrow key") << int(PositionControl) << int(ids::PositionSlider)
+                                             << int(QAbstractSlider::SliderSingleStepAdd);
+    }
+    void everyWayOfMovingASliderEndsInItsRelease()
+    {
+        QFETCH(int, type);
+        QFETCH(int, slider);
+        QFETCH(int, action);
+        Rig r;
+        const QString port = type == SpeedControl ? kSpeed : kPosition;
+        r.driver(port).setReg(type == SpeedControl ? 31 : 14, 3000);  // MaxRpm
+        if (type == PositionControl) {
+            r.driver(port).setReg(15, 1000);  // 1/10.00 reducer
+            r.driver(port).setReg(13, 4);     // 4 poles: 120 steps per revolution
+        }
+        startActive(r, port, type);
+        auto* s = r.get<QSlider>(slider);
+        s->triggerAction(QAbstractSlider::SliderAction(action));
+        QVERIFY(s->value() > 0);
+        const int edit = type == SpeedControl ? ids::SpeedEdit : ids::PositionEdit;
+        // The edit holds what the slider shows, and SET sends it.
+        const QString expected = type == SpeedControl ? QStringLiteral("%1.0").arg(s->value()) : QString::number(s->value());
+        QCOMPARE(r.text(edit), expected);
+        r.press(type == SpeedControl ? ids::SpeedSet : ids::PositionSet);
+        r.after(300);
+        const QByteArray frame = lastWrite(r);
+        if (type == SpeedControl) {
+            QCOMPARE(frame.toHex(), QByteArray::fromHex("64060001").toHex() + QByteArray::number(s->value() * 30, 16).rightJustified(4, '0'));
+        } else {
+            QCOMPARE(uint8_t(frame[10]), uint8_t(s->value()));
+        }
+    }
+
+    void aSliderMovedByKeyWhileNotStartedGoesBackToZero()
+    {
+        Rig r;
+        r.selectType(SpeedControl);
+        auto* s = r.get<QSlider>(ids::SpeedSlider);
+        s->show();
+        s->setFocus();
+        QTest::keyClick(s, Qt::Key_Right);
+        QTest::keyClick(s, Qt::Key_PageUp);
+        QCOMPARE(s->value(), 0);
+        QCOMPARE(r.text(ids::SpeedEdit), QString());
+    }
+
     void setScaling_data()
     {
         QTest::addColumn<int>("type");

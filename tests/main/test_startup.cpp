@@ -6,6 +6,7 @@
 #include "Accessibility.h"
 #include "Rig.h"
 
+#include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
 
@@ -56,6 +57,33 @@ private slots:
             const QRect at(child->mapTo(r.w.get(), QPoint(0, 0)), child->size());
             QVERIFY2(window.contains(at), qPrintable(child->objectName()));
         }
+    }
+
+    void theConfigurationIsLoadedLastAtStartUp()
+    {
+        Rig r({}, "[Zentor]\nConfig_INI=true\n[COMPORT]\nBaudrate=9600\n[CONTROL]\nSpeed Control=Model A\n");
+        QCOMPARE(r.w->configuredBaud(), 9600);
+        QCOMPARE(r.w->stores().modelList[2], QStringLiteral("    Model A"));
+        QVERIFY(r.notes.texts.isEmpty());
+    }
+
+    void aFirstStartSeedsTheConfigurationFile()
+    {
+        Rig r;
+        QVERIFY(QFile::exists(r.configPath()));
+        QCOMPARE(r.w->configuredBaud(), 115200);
+        QCOMPARE(r.w->stores().speedPreset[0], QStringLiteral("1,7,1,Speed"));
+        QCOMPARE(r.w->stores().modelList[18], QStringLiteral("    Model P9 / Model P10"));
+    }
+
+    void whatTheConfigurationCouldNotHoldIsToldAtStartUp()
+    {
+        QByteArray file = "[Zentor]\nConfig_INI=true\n[COMPORT]\nBaudrate=115200\n[SEQ_TEST_USR]\nSET=1,41,1,Speed\n";
+        for (int i = 1; i <= 41; ++i) file += QByteArray::number(i) + "=DIR-CW,-,0.5,1\n";
+        Rig r({}, file);
+        QCOMPARE(r.notes.texts.size(), 1);
+        QVERIFY2(r.notes.texts[0].contains(QLatin1String("2")), qPrintable(r.notes.texts[0]));
+        QCOMPARE(r.w->stores().userSequence[39], QStringLiteral("DIR-CW,-,0.5,1"));
     }
 
     void everyControlIsNamedForScreenReaders_data()

@@ -1,0 +1,162 @@
+#include "ConfigurationFile.h"
+
+#include "TextNumbers.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace zentor {
+
+using namespace config;
+
+namespace {
+
+const QString kModelRule = QStringLiteral("    ----------------------");
+const QString kModelIndent = QStringLiteral("    ");
+
+QString name(const char* text) { return QString::fromLatin1(text); }
+
+// Fills line 0 and lines 1..n of a sequence store; returns how many items the file holds
+// beyond the 39 a store can take (keys 40..n that exist), which are left out.
+int loadSequence(const IniDocument& doc, const char* sectionName, SequenceText& store, bool onlyWithHeader)
+{
+    const QString section = name(sectionName);
+    const QString header = doc.read(section, name(kHeaderKey));
+    if (onlyWithHeader && header.isEmpty()) return 0;
+    store[0] = header;
+    const int n = SequenceItemCount(header);
+    for (int i = 1; i <= std::min(n, kSequenceMaxItems); ++i) store[i] = doc.read(section, QString::number(i));
+    int dropped = 0;
+    if (n > kSequenceMaxItems) {
+        for (const QString& key : doc.keys(section)) {
+            bool ok = false;
+            const qlonglong number = key.toLongLong(&ok);
+            if (ok && key == QString::number(number) && number > kSequenceMaxItems && number <= n) ++dropped;
+        }
+    }
+    return dropped;
+}
+
+void warnDroppedItems(ConfigLoadResult& r, int dropped, const QString& what)
+{
+    if (dropped > 0)
+        r.warnings << QStringLiteral("The %1 in the configuration file has %2 items beyond the %3 a sequence holds; "
+                                     "they were left out.")
+                          .arg(what)
+                          .arg(dropped)
+                          .arg(kSequenceMaxItems);
+}
+
+}  // namespace
+
+IniEdit SeedingEdit()
+{
+    IniEdit e;
+    e.set(name(kAppSection), name(kMarkerKey), QStringLiteral("true"));
+    e.set(name(kComPortSection), name(kBaudRateKey), QStringLiteral("115200"));
+    e.set(name(kControlSection), name(kSpeedModelsKey),
+          QStringLiteral("Model S1 / Model S2,Model S3 / Model S4,Model S5,----------------------,Model S6 / Model "
+                         "S7,Model S8 / Model S9,Model S10"));
+    e.set(name(kControlSection), name(kPositionModelsKey),
+          QStringLiteral("Model P1 / Model P2,Model P3 / Model P4,Model P5,----------------------,Model P6 / Model "
+                         "P7,Model P8,Model P9 / Model P10"));
+    const QString speed = name(kSpeedPresetSection);
+    e.set(speed, name(kHeaderKey), QStringLiteral("1,7,1,Speed"));
+    e.set(speed, QStringLiteral("1"), QStringLiteral("ENABLE-RUN,-,0.5,1"));
+    e.set(speed, QStringLiteral("2"), QStringLiteral("BRAKE-OFF,-,0.5,1"));
+    e.set(speed, QStringLiteral("3"), QStringLiteral("DIR-CW,-,0.5,1"));
+    e.set(speed, QStringLiteral("4"), QStringLiteral("SPEED-INPUT,1800,3,1"));
+    e.set(speed, QStringLiteral("5"), QStringLiteral("DIR-CCW,-,0.5,1"));
+    e.set(speed, QStringLiteral("6"), QStringLiteral("SPEED-INPUT,900,3,1"));
+    e.set(speed, QStringLiteral("7"), QStringLiteral("SPEED-INPUT,0,2,1"));
+    const QString position = name(kPositionPresetSection);
+    e.set(position, name(kHeaderKey), QStringLiteral("1,10,1,Position"));
+    e.set(position, QStringLiteral("1"), QStringLiteral("BRAKE-ON,-,0.5,1"));
+    e.set(position, QStringLiteral("2"), QStringLiteral("POSITION-INPUT,100,0.5,1"));
+    e.set(position, QStringLiteral("3"), QStringLiteral("RESET-LOW,-,0.5,1"));
+    e.set(position, QStringLiteral("4"), QStringLiteral("POSITION-INPUT,0,0.5,1"));
+    e.set(position, QStringLiteral("5"), QStringLiteral("SPEED-INPUT,1000,0.5,1"));
+    e.set(position, QStringLiteral("6"), QStringLiteral("POSITION-INPUT,800,0.5,1"));
+    e.set(position, QStringLiteral("7"), QStringLiteral("BRAKE-OFF,-,4,1"));
+    e.set(position, QStringLiteral("8"), QStringLiteral("SPEED-INPUT,2000,0.5,1"));
+    e.set(position, QStringLiteral("9"), QStringLiteral("POSITION-INPUT,0,3,1"));
+    e.set(position, QStringLiteral("10"), QStringLiteral("BRAKE-ON,-,0.5,1"));
+    return e;
+}
+
+int SequenceItemCount(const QString& headerLine)
+{
+    // A "SET" line without a second field ("7", "") announces no items.
+    const QStringList fields = headerLine.split(QLatin1Char(','));
+    if (fields.size() < 2) return 0;
+    const int64_t count = LeadingInteger(fields[1]);
+    return int(std::clamp<int64_t>(count, 0, std::numeric_limits<int>::max()));
+}
+
+ConfigLoadResult LoadConfiguration(IniProfile& profile, ConsoleStores& stores)
+{
+    ConfigLoadResult r;
+    IniDocument doc = profile.load();
+
+    if (doc.read(name(kAppSection), name(kMarkerKey), QStringLiteral("Check")) != QLatin1String("true")) {
+        r.seeded = true;
+        const IniEdit seed = SeedingEdit();
+        if (!profile.apply(seed)) {
+            r.seedWriteFailed = true;
+            r.seedError = profile.error();
+            r.warnings << QStringLiteral("The default settings could not be saved. %1").arg(r.seedError);
+        }
+        // The defaults serve this session even when the file could not take them.
+        doc.apply(seed);
+    }
+
+    const int64_t baud = LeadingInteger(doc.read(name(kComPortSection), name(kBaudRateKey)));
+    stores.baudRate = int(std::clamp<int64_t>(baud, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+
+    int used = 0;
+    int needed = 0;
+    auto add = [&](const QString& line) {
+        if (used < kModelListLines) stores.modelList[used++] = line;
+        ++needed;
+    };
+    auto addModels = [&](const QString& list) {
+        for (const QString& piece : list.split(QLatin1Char(','))) add(kModelIndent + piece);
+    };
+    add(QStringLiteral("[Speed Control]"));
+    add(kModelRule);
+    if (const QString speed = doc.read(name(kControlSection), name(kSpeedModelsKey)); !speed.isEmpty()) {
+        addModels(speed);
+        add(QStringLiteral(" "));
+    }
+    add(QStringLiteral("[Position Control]"));
+    add(kModelRule);
+    if (const QString position = doc.read(name(kControlSection), name(kPositionModelsKey)); !position.isEmpty())
+        addModels(position);
+    r.modelLinesDropped = needed - used;
+    if (r.modelLinesDropped > 0)
+        r.warnings << QStringLiteral("The model lists in the configuration file need %1 lines; only the first %2 are "
+                                     "shown.")
+                          .arg(needed)
+                          .arg(kModelListLines);
+
+    r.speedPresetItemsDropped = loadSequence(doc, kSpeedPresetSection, stores.speedPreset, false);
+    r.positionPresetItemsDropped = loadSequence(doc, kPositionPresetSection, stores.positionPreset, false);
+    r.userItemsDropped = loadSequence(doc, kUserSequenceSection, stores.userSequence, true);
+    warnDroppedItems(r, r.speedPresetItemsDropped, QStringLiteral("speed preset sequence"));
+    warnDroppedItems(r, r.positionPresetItemsDropped, QStringLiteral("position preset sequence"));
+    warnDroppedItems(r, r.userItemsDropped, QStringLiteral("user sequence"));
+    return r;
+}
+
+bool SaveUserSequence(IniProfile& profile, const SequenceText& user, int n)
+{
+    n = std::clamp(n, 0, kSequenceMaxItems);
+    const QString section = name(kUserSequenceSection);
+    IniEdit e;
+    e.removeSection(section);
+    e.set(section, name(kHeaderKey), user[0]);
+    for (int i = 1; i <= n; ++i) e.set(section, QString::number(i), user[i]);
+    return profile.apply(e);
+}
+
+}  // namespace zentor
