@@ -45,6 +45,7 @@ void DLG_MOTOR_CONFIG::buildWindow()
     statusRow->addWidget(status, 1);
     connect(addButton(StopControlMotor, QStringLiteral("STOP Control Motor"), this), &QPushButton::clicked, this,
             &DLG_MOTOR_CONFIG::OnStopControlMotor);
+    statusRow->addWidget(control(StopControlMotor));
     top->addLayout(statusRow);
 
     // What the driver holds, as read last.
