@@ -199,19 +199,20 @@ void DLG_COM_CONFIG::OnPcIdChange()
     // 0 is no address of a driver, however it is typed.
     if (!id || *id == 0) return;
     host_.SetSlaveAddress(*id);
-    StartReplyCheck();
+    StartReplyCheck(false);
 }
 
 void DLG_COM_CONFIG::OnIdCheck()
 {
     if (!BusyGuardPasses()) return;
-    if (!host_.linkPresent()) {
+    const bool linked = host_.linkPresent();
+    if (!linked) {
         host_.notifier().message(this, QStringLiteral("Check COM Port Device"));
         RefreshComDialog();
     } else {
         host_.SendIdentityQuery();
     }
-    StartReplyCheck();
+    StartReplyCheck(linked);
 }
 
 void DLG_COM_CONFIG::OnDeviceIdChange()
@@ -219,13 +220,14 @@ void DLG_COM_CONFIG::OnDeviceIdChange()
     if (!BusyGuardPasses()) return;
     const std::optional<int> id = TypedId(controls_.text(DeviceIdEdit));
     if (!id || *id == 0) return;
-    if (!host_.linkPresent()) {
+    const bool linked = host_.linkPresent();
+    if (!linked) {
         host_.notifier().message(this, QStringLiteral("Check COM Port Device"));
         RefreshComDialog();
     } else {
         host_.SendIdentityChange(uint16_t(*id));
     }
-    StartReplyCheck();
+    StartReplyCheck(linked);
 }
 
 void DLG_COM_CONFIG::OnCloseComPort()
@@ -233,7 +235,7 @@ void DLG_COM_CONFIG::OnCloseComPort()
     if (!BusyGuardPasses()) return;
     if (!host_.portOpen()) return;
     host_.OpenClose();
-    StartReplyCheck();
+    StartReplyCheck(false);
 }
 
 void DLG_COM_CONFIG::OnBaudChange()
@@ -252,7 +254,7 @@ void DLG_COM_CONFIG::OnBaudChange()
                                            .arg(baud)
                                            .arg(reason));
     }
-    StartReplyCheck();
+    StartReplyCheck(false);
 }
 
 }  // namespace zentor::settings

@@ -202,8 +202,9 @@ void DLG_MOTOR_CONFIG::OnSet(const Field& f)
     PendingCommand& slot = host_.pending();
     slot.address = host_.registers().layout.registerOf(f.role);
     slot.value = decision.value;
+    const bool linked = host_.linkPresent();
     host_.SendCommand(WriteSingle);
-    StartReplyCheck();
+    StartReplyCheck(linked);
 }
 
 void DLG_MOTOR_CONFIG::OnApply()
@@ -217,14 +218,15 @@ void DLG_MOTOR_CONFIG::OnApply()
     host_.SendCommand(WriteSingle);
     // Nothing went out, so there will be no success to report.
     if (!linked || !host_.awaiting()) applyPending_ = false;
-    StartReplyCheck();
+    StartReplyCheck(linked);
 }
 
 void DLG_MOTOR_CONFIG::OnCheckSetting()
 {
     if (!BusyGuardPasses()) return;
+    const bool linked = host_.linkPresent();
     host_.SendCommand(StatusRead);
-    StartReplyCheck();
+    StartReplyCheck(linked);
 }
 
 void DLG_MOTOR_CONFIG::AfterReply()

@@ -33,6 +33,7 @@ void SettingsDialog::ResetTimers()
     scheduler_.kill(BusyTimer);
     scheduler_.kill(ReplyTimer);
     busyGuard_ = false;
+    requestSent_ = false;
 }
 
 void SettingsDialog::OnStopControlMotor()
@@ -40,7 +41,7 @@ void SettingsDialog::OnStopControlMotor()
     if (!BusyGuardPasses()) return;
     if (!host_.running() || !host_.linkPresent()) return;
     host_.StartStop();
-    StartReplyCheck();
+    StartReplyCheck(false);
 }
 
 void SettingsDialog::OnTimer(int id)
@@ -52,7 +53,7 @@ void SettingsDialog::OnTimer(int id)
     }
     if (id != ReplyTimer) return;
     scheduler_.kill(ReplyTimer);
-    if (host_.awaiting()) {
+    if (requestSent_ && host_.awaiting()) {
         // The failure path also refreshes this window (ConnectionLost).
         host_.clearAwaiting();
         host_.CommunicationFailure(ReplyMissing);

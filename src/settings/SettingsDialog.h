@@ -36,7 +36,14 @@ protected:
     // Every button but EXIT starts with this: a press within 500 ms of an accepted one is
     // ignored entirely.
     bool BusyGuardPasses();
-    void StartReplyCheck() { scheduler_.start(ReplyTimer, kReplyCheckMs); }
+    // Timer 1. Only after a request this window sent does a missing answer count as a failure:
+    // an answer the main window still awaits from before (a port closed or a failure while a
+    // request was on its way) is not this window's.
+    void StartReplyCheck(bool requestSent)
+    {
+        requestSent_ = requestSent;
+        scheduler_.start(ReplyTimer, kReplyCheckMs);
+    }
     // Each opening starts with no press remembered and no check pending; a closed window's
     // timers are gone with it.
     void ResetTimers();
@@ -53,6 +60,7 @@ private:
 
     Scheduler scheduler_;
     bool busyGuard_ = false;
+    bool requestSent_ = false;
 };
 
 }  // namespace zentor::settings

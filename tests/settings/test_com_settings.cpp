@@ -356,6 +356,34 @@ private slots:
         QVERIFY(!d->scheduler().isRunning(SettingsDialog::ReplyTimer));
     }
 
+    void anAnswerAwaitedFromBeforeIsNotThisWindows_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::newRow("PC-side ID Change") << int(PcIdChange);
+        QTest::newRow("baud rate Change") << int(BaudChange);
+    }
+    void anAnswerAwaitedFromBeforeIsNotThisWindows()
+    {
+        QFETCH(int, button);
+        Rig r;
+        r.start(kSpeed, SpeedControl);
+        r.driver(kSpeed).faults().silent = true;
+        r.after(500);
+        r.press(ids::OpenClose);  // closed while a status read is on its way
+        r.after(100);
+        QVERIFY(!r.w->portOpen());
+        QVERIFY(r.w->awaiting());
+        DLG_COM_CONFIG* d = openCom(r);
+        typeInto(d, PcIdEdit, QStringLiteral("5"));
+        chooseRate(d, QStringLiteral("9600"));
+        click(d, button);
+        r.after(200);
+        // Neither action sent anything: there is no line to report on.
+        QVERIFY(r.notes.texts.isEmpty());
+        QCOMPARE(textOf(d, button == PcIdChange ? PcCurrentId : ComSetting),
+                 button == PcIdChange ? QStringLiteral("5 (0x05)") : QStringLiteral("9600 / 8 / None / 1 / None"));
+    }
+
     void removingThePortRefreshesTheWindow()
     {
         Rig r;
