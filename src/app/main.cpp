@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QStyleFactory>
 #include <QTimer>
 #include <cstdio>
@@ -30,14 +31,21 @@ public:
         std::printf("%s\n", text.toLocal8Bit().constData());
         std::fflush(stdout);
     }
+    void message(QWidget* parent, const QString& text, const QString& details) override
+    {
+        message(parent, text);
+        if (!details.isEmpty()) message(parent, details);
+    }
 };
 
 const char* kUsage =
-    "usage: zentor [--simulator] [--print-messages] [--quit-after MS]\n"
+    "usage: zentor [--simulator] [--print-messages] [--quit-after MS] [--config FILE]\n"
     "  --simulator       list two simulated drivers (SIM-SPEED, SIM-POSITION) among the ports;\n"
     "                    F8 or the window's context menu pulls one out or plugs it back in\n"
     "  --print-messages  print message texts on standard output instead of showing boxes\n"
-    "  --quit-after MS   end the console after MS milliseconds (for test rigs)\n";
+    "  --quit-after MS   end the console after MS milliseconds (for test rigs)\n"
+    "  --config FILE     the configuration file to use instead of Zentor_CFG.ini beside the\n"
+    "                    program (or in the user's configuration folder)\n";
 
 }  // namespace
 
@@ -49,6 +57,7 @@ int main(int argc, char* argv[])
     bool simulator = false;
     bool printMessages = false;
     int quitAfter = 0;
+    QString configPath;
     const QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -58,6 +67,8 @@ int main(int argc, char* argv[])
             printMessages = true;
         } else if (a == QLatin1String("--quit-after") && i + 1 < args.size()) {
             quitAfter = args[++i].toInt();
+        } else if (a == QLatin1String("--config") && i + 1 < args.size()) {
+            configPath = QFileInfo(args[++i]).absoluteFilePath();
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             std::fputs(kUsage, stdout);
             return 0;
@@ -94,7 +105,7 @@ int main(int argc, char* argv[])
                    ports,
                    [](const QUrl& url) { return QDesktopServices::openUrl(url); },
                    [](QDialog& dialog) { dialog.exec(); },
-                   ConfigFilePath(QCoreApplication::applicationDirPath())};
+                   configPath.isEmpty() ? ConfigFilePath(QCoreApplication::applicationDirPath()) : configPath};
     CZentorDlg window(env);
     AssembleConsole(window);
     if (simulator) new SimulatorControls(window, simulated, simNames);

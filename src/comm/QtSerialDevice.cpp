@@ -1,8 +1,15 @@
 #include "QtSerialDevice.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMetaObject>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace zentor {
 
@@ -22,19 +29,53 @@ QtSerialDevice::~QtSerialDevice()
     if (port_.isOpen()) port_.close();
 }
 
+namespace {
+
+// The device file of a port name: itself for a path, else the system's device folder.
+QString deviceFile(const QString& name)
+{
+#ifdef Q_OS_UNIX
+    return name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
+#else
+    return name;
+#endif
+}
+
+}  // namespace
+
 bool QtSerialDevice::open(int baudRate)
 {
     if (port_.isOpen()) return true;
     closed_ = false;
     failed_ = false;
-    const bool ok = port_.setBaudRate(baudRate) && port_.setDataBits(QSerialPort::Data8)
-                    && port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop)
-                    && port_.setFlowControl(QSerialPort::NoFlowControl) && port_.open(QIODevice::ReadWrite);
-    if (!ok) {
-        if (openError_) *openError_ = port_.errorString();
+    failure_ = {};
+    auto fail = [this](OpenFailure::Kind kind, const QString& system) {
+        failure_ = {kind, system};
+        if (openError_) *openError_ = system;
         if (port_.isOpen()) port_.close();
         return false;
+    };
+#ifdef Q_OS_UNIX
+    // The system reports a port in use and a port the user may not use alike; asked first,
+    // the two can be told apart.
+    const QByteArray file = QFile::encodeName(deviceFile(name_));
+    if (::access(file.constData(), F_OK) != 0) return fail(OpenFailure::NotFound, QString::fromLocal8Bit(strerror(errno)));
+    if (::access(file.constData(), R_OK | W_OK) != 0)
+        return fail(OpenFailure::PermissionDenied, QString::fromLocal8Bit(strerror(errno)));
+#endif
+    if (!port_.open(QIODevice::ReadWrite)) {
+        const QString system = port_.errorString();
+        switch (port_.error()) {
+        case QSerialPort::DeviceNotFoundError: return fail(OpenFailure::NotFound, system);
+        // Allowed to use it, yet refused: another program holds it (its lock or exclusive use).
+        case QSerialPort::PermissionError: return fail(OpenFailure::Busy, system);
+        default: return fail(OpenFailure::Other, system);
+        }
     }
+    if (!port_.setBaudRate(baudRate)) return fail(OpenFailure::BaudRateRefused, port_.errorString());
+    const bool ok = port_.setDataBits(QSerialPort::Data8) && port_.setParity(QSerialPort::NoParity)
+                    && port_.setStopBits(QSerialPort::OneStop) && port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!ok) return fail(OpenFailure::Other, port_.errorString());
     return true;
 }
 

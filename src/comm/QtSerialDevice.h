@@ -22,6 +22,7 @@ public:
     ~QtSerialDevice() override;
 
     bool open(int baudRate) override;
+    OpenFailure openFailure() const override { return failure_; }
     int64_t write(const uint8_t* data, int64_t count, int timeoutMs) override;
     void purge() override;
     void close() override;
@@ -36,6 +37,7 @@ private:
 
     QString name_;
     std::shared_ptr<QString> openError_;
+    OpenFailure failure_;
     QSerialPort port_;
     bool writing_ = false;      // inside write: bytes that arrive meanwhile wait until it returns
     bool readPending_ = false;

@@ -32,11 +32,21 @@ bool CSerialLink::Open(const QString& name)
     portName = name;
     portPath = name;
 
+    openFailure = {};
+    // A rate of 0 or less comes only from a hand-edited configuration; no port takes it.
+    if (baudRate <= 0) {
+        openFailure = {OpenFailure::BaudRateRefused, QString()};
+        return false;
+    }
     device_ = ports_.create(name);
-    if (!device_) return false;
+    if (!device_) {
+        openFailure = {OpenFailure::NotFound, QString()};
+        return false;
+    }
     device_->onReceived = [this](const QByteArray& bytes) { received(bytes); };
     device_->onFailed = [this] { failed(); };
     if (!device_->open(baudRate)) {
+        openFailure = device_->openFailure();
         device_.reset();
         return false;
     }

@@ -37,8 +37,10 @@ public:
     CSerialLink(const CSerialLink&) = delete;
     CSerialLink& operator=(const CSerialLink&) = delete;
 
-    // Opens the named port at baudRate with 8 data bits, no parity and one stop bit.
+    // Opens the named port at baudRate with 8 data bits, no parity and one stop bit; on
+    // failure openFailure says why.
     bool Open(const QString& name);
+    OpenFailure openFailure;
     // Connected flag to 0, both directions purged; the closed notification follows once.
     void Stop();
     // Lets go of the port; the owner destroys the link after it.

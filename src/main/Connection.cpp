@@ -5,6 +5,7 @@
 
 #include "ChartDraw.h"
 #include "ControlIds.h"
+#include "OpenFailureAdvice.h"
 #include "PortNames.h"
 
 #include <QComboBox>
@@ -90,12 +91,14 @@ void CZentorDlg::OnOpenClose()
         link_ = std::make_unique<CSerialLink>(this, env_.clock, env_.ports);
         link_->baudRate = configuredBaud_;
         if (!link_->Open(name)) {
+            failureDetails_ = ExplainOpenFailure(link_->openFailure, name, configuredBaud_);
             link_.reset();
             CommunicationFailure(OpenFailed);
             regs_.values.clear();
             return;
         }
         portOpen_ = 1;
+        if (!traffic_.empty()) ReportTraffic(TrafficEvent::PortOpened, name.toUtf8());
         // A typed path is listed and watched while it exists, like any port.
         if (!watcher_->known().contains(name) && QFileInfo::exists(name)) watcher_->addTypedPath(name);
         RefreshConnectionControls();
@@ -116,8 +119,10 @@ void CZentorDlg::OnOpenClose()
 void CZentorDlg::OnSerialClosed(int)
 {
     if (!link_) return;
+    const QString port = link_->portName;
     link_->Close();
     link_.reset();
+    if (!traffic_.empty()) ReportTraffic(TrafficEvent::PortClosed, port.toUtf8());
     regs_.values.clear();
     portOpen_ = 0;
     running_ = 0;
@@ -189,6 +194,7 @@ void CZentorDlg::OnPortRemoved(const QString& name)
         env_.clock.pause(200);
         link_->Close();
         link_.reset();
+        if (!traffic_.empty()) ReportTraffic(TrafficEvent::PortClosed, name.toUtf8());
         portOpen_ = 0;
         running_ = 0;
         pollPhase_ = 0;

@@ -9,7 +9,9 @@
 #include "ModbusFrames.h"
 #include "RegisterMap.h"
 
+#include <QByteArray>
 #include <QString>
+#include <functional>
 #include <cstdint>
 
 class QDialog;
@@ -30,6 +32,18 @@ struct PendingCommand {
     int32_t count = 0;
     uint16_t value = 0;
     uint8_t block[kFrameBufferSize]{};
+};
+
+// One event on the line as the console saw it, for whoever watches the traffic.
+struct TrafficEvent {
+    enum Kind { PortOpened, PortClosed, Request, Answer };
+    Kind kind = Request;
+    int64_t atMs = 0;          // the clock's reading
+    QByteArray bytes;          // Request and Answer: the frame
+    int written = 0;           // Request: the bytes that went out (fewer than the frame: a short write)
+    int check = 0;             // Answer: its ResponseCheck; 0 when nothing was awaiting it
+    int64_t roundTripMs = -1;  // Answer: from the request's write to the answer's last byte
+    QString port;              // PortOpened and PortClosed: the port's name
 };
 
 class ConsoleHost {
@@ -89,6 +103,14 @@ public:
     // Rewrites the user sequence of the file from the user store (items 1 to itemCount) and
     // tells the operator whether it was saved.
     virtual bool SaveUserSequence(int itemCount) = 0;
+
+    // --- watching ---
+    // Every frame written and every answer taken, with the port's opening and closing.
+    virtual int AddTrafficListener(std::function<void(const TrafficEvent&)> listener) = 0;
+    virtual void RemoveTrafficListener(int id) = 0;
+    // After every applied status read, with registers() as it now stands.
+    virtual int AddStatusListener(std::function<void()> listener) = 0;
+    virtual void RemoveStatusListener(int id) = 0;
 
     virtual Notifier& notifier() = 0;
     virtual Clock& clock() = 0;

@@ -7,6 +7,7 @@
 #include "DriverCommands.h"
 
 #include <cstring>
+#include <utility>
 
 namespace zentor {
 
@@ -72,7 +73,11 @@ void CZentorDlg::SendCommand(int kind)
 
 void CZentorDlg::WriteRequest(int length)
 {
-    if (link_->Write(link_->transmitBuffer, length) < length) {
+    const int written = link_->Write(link_->transmitBuffer, length);
+    requestWrittenAt_ = env_.clock.nowMs();
+    if (!traffic_.empty())
+        ReportTraffic(TrafficEvent::Request, QByteArray(reinterpret_cast<const char*>(link_->transmitBuffer), length), written);
+    if (written < length) {
         CommunicationFailure(ExchangeFailed);
         return;
     }
@@ -161,7 +166,11 @@ void CZentorDlg::OnTimer(int id)
         scheduler_.kill(ReceiveTimer);
         if (!link_) break;
         link_->receiveBusy = 0;
-        if (awaiting_) ProcessResponse();
+        if (awaiting_) {
+            ProcessResponse();
+        } else {
+            ReportAnswer(0);  // nothing awaited it: not checked, not used
+        }
         break;
     case PollTimer:
         pollPhase_ = !pollPhase_;
@@ -179,16 +188,21 @@ void CZentorDlg::OnTimer(int id)
 
 void CZentorDlg::ProcessResponse()
 {
-    if (!link_ || link_->lastIndex <= 0) return;
+    if (!link_) return;
     // After a failure the request on record is gone: a frame that straggles in then answers
     // nothing and must not count against the next start.
-    if (link_->transmitBuffer[1] == 0) return;
+    if (link_->lastIndex <= 0 || link_->transmitBuffer[1] == 0) {
+        ReportAnswer(0);
+        return;
+    }
     if (failureCount_ >= 2) {
+        ReportAnswer(0);
         CommunicationFailure(ExchangeFailed);
         return;
     }
     const int check = ValidateAndApplyResponse(link_->receiveBuffer, link_->lastIndex + 1, link_->transmitBuffer,
                                                regs_.image, regs_.settingsChanged);
+    ReportAnswer(check);
     if (check != Applied) {
         failureCount_++;
         return;
@@ -204,8 +218,30 @@ void CZentorDlg::ProcessResponse()
         break;
     default:
         RefreshStatus();
+        // A status read (never the identity query to address 0) tells its watchers.
+        if (link_ && link_->transmitBuffer[1] == 0x03 && link_->transmitBuffer[0] != 0) statusRead_.notify();
         break;
     }
+}
+
+void CZentorDlg::ReportTraffic(TrafficEvent::Kind kind, const QByteArray& bytes, int written, int check)
+{
+    TrafficEvent e;
+    e.kind = kind;
+    e.atMs = env_.clock.nowMs();
+    e.bytes = bytes;
+    e.written = written;
+    e.check = check;
+    if (kind == TrafficEvent::Answer) e.roundTripMs = lastBytesAt_ - requestWrittenAt_;
+    if (kind == TrafficEvent::PortOpened || kind == TrafficEvent::PortClosed) e.port = QString::fromUtf8(bytes);
+    traffic_.notify(e);
+}
+
+void CZentorDlg::ReportAnswer(int check)
+{
+    if (traffic_.empty() || !link_ || link_->lastIndex < 0) return;
+    ReportTraffic(TrafficEvent::Answer,
+                  QByteArray(reinterpret_cast<const char*>(link_->receiveBuffer), link_->lastIndex + 1), 0, check);
 }
 
 void CZentorDlg::RunPutOffPortLook()
@@ -250,8 +286,10 @@ void CZentorDlg::CommunicationFailure(int)
     RefreshConnectionControls();
     sequenceRunning_ = 0;
     NotifyConnectionLost();
-    // The operator reads the message over the window in its new state.
-    env_.notifier.message(this, QStringLiteral("Check Device or Connected Line"));
+    // The operator reads the message over the window in its new state; a port that would not
+    // open says why under it.
+    const QString details = std::exchange(failureDetails_, QString());
+    env_.notifier.message(this, QStringLiteral("Check Device or Connected Line"), details);
 }
 
 void CZentorDlg::OnSerialTx(int, int)
@@ -261,6 +299,7 @@ void CZentorDlg::OnSerialTx(int, int)
 
 void CZentorDlg::OnSerialRx(int, int)
 {
+    lastBytesAt_ = env_.clock.nowMs();
     scheduler_.start(ReceiveTimer, 60);
 }
 

@@ -8,6 +8,7 @@
 #include "ConsoleHost.h"
 #include "ControlTable.h"
 #include "IniProfile.h"
+#include "Listeners.h"
 #include "ModbusFrames.h"
 #include "PortWatcher.h"
 #include "RegisterMap.h"
@@ -79,6 +80,10 @@ public:
     QString configFilePath() const override { return profile_.path(); }
     bool WriteProfileValue(const QString& section, const QString& key, const QString& value, QString* reason) override;
     bool SaveUserSequence(int itemCount) override;
+    int AddTrafficListener(std::function<void(const TrafficEvent&)> l) override { return traffic_.add(std::move(l)); }
+    void RemoveTrafficListener(int id) override { traffic_.remove(id); }
+    int AddStatusListener(std::function<void()> l) override { return statusRead_.add(std::move(l)); }
+    void RemoveStatusListener(int id) override { statusRead_.remove(id); }
     Notifier& notifier() override { return env_.notifier; }
     Clock& clock() override { return env_.clock; }
     QWidget* hostWidget() override { return this; }
@@ -204,9 +209,18 @@ private:
     int32_t configuredBaud_ = 115200;
     int32_t controlType_ = NoControl;
     int32_t confirmedDeviceId_ = 0;
+    QString failureDetails_;  // why the port did not open, for the failure's message
     RegisterMap regs_;
     panel::DisplayState display_;
     std::unique_ptr<CSerialLink> link_;
+
+    // Who watches the line and the status reads.
+    Listeners<const TrafficEvent&> traffic_;
+    Listeners<> statusRead_;
+    int64_t requestWrittenAt_ = 0;
+    int64_t lastBytesAt_ = 0;
+    void ReportTraffic(TrafficEvent::Kind kind, const QByteArray& bytes, int written = 0, int check = 0);
+    void ReportAnswer(int check);
 
     // The configuration file and what it held at start-up.
     IniProfile profile_;

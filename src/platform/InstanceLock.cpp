@@ -5,6 +5,10 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace zentor {
 
 InstanceLock::InstanceLock(QString path) : path_(path.isEmpty() ? defaultPath() : std::move(path)) {}
@@ -13,7 +17,17 @@ InstanceLock::~InstanceLock() = default;
 
 QString InstanceLock::defaultPath()
 {
-    QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME", QStringLiteral("user")));
+    // One console per user: the lock is named by who runs it, never by an environment
+    // variable that may be unset or shared.
+#ifdef Q_OS_UNIX
+    const QString user = QString::number(::getuid());
+    // The user's runtime folder is the user's own and emptied at log-out.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable())
+        return QDir(runtime).filePath(QStringLiteral("zentor.lock"));
+#else
+    const QString user = qEnvironmentVariable("USERNAME", QStringLiteral("user"));
+#endif
     // A temporary folder that does not exist would put the lock beside whatever folder the
     // console was started from.
     QString folder = QDir::tempPath();

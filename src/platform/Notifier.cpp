@@ -4,9 +4,12 @@
 
 namespace zentor {
 
-void QtNotifier::message(QWidget* parent, const QString& text)
+void QtNotifier::message(QWidget* parent, const QString& text) { message(parent, text, QString()); }
+
+void QtNotifier::message(QWidget* parent, const QString& text, const QString& details)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Zentor"), text, QMessageBox::Ok, parent);
+    if (!details.isEmpty()) box.setInformativeText(details);
     box.exec();
 }
 

@@ -13,18 +13,18 @@ public:
     virtual ~Notifier() = default;
     // Returns when the operator has pressed OK.
     virtual void message(QWidget* parent, const QString& text) = 0;
+    // The same box with a secondary text under the message: the why and what to do.
+    virtual void message(QWidget* parent, const QString& text, const QString& details)
+    {
+        (void)details;
+        message(parent, text);
+    }
 };
 
 class QtNotifier final : public Notifier {
 public:
     void message(QWidget* parent, const QString& text) override;
-};
-
-class RecordingNotifier final : public Notifier {
-public:
-    void message(QWidget*, const QString& text) override { texts.append(text); }
-    QString last() const { return texts.isEmpty() ? QString() : texts.last(); }
-    QStringList texts;
+    void message(QWidget* parent, const QString& text, const QString& details) override;
 };
 
 }  // namespace zentor

@@ -27,7 +27,7 @@ EditOutcome AddOrChange(SequenceList& list, const EditRequest& rq)
     if (!hasControlType(rq.controlType)) return {};
     if (rq.selectedIndex < 0 || rq.selectedIndex > list.itemCount) return {};
     const bool adding = rq.selectedIndex == list.itemCount;
-    if (adding && list.itemCount >= kMaxSequenceItems) return refused(kListFull);
+    if (adding && list.itemCount >= kSequenceMaxItems) return refused(kListFull);
     // Only a name of the current table is stored: any other text would never be sent.
     if (ActionIndexOf(rq.action, rq.controlType) < 0) return refused(kInputCorrectValue);
     if (rq.boxes.value.isEmpty()) return refused(kInputCorrectValue);
@@ -83,7 +83,7 @@ LoadedList CopyStore(const QStringList& lines)
     LoadedList loaded;
     loaded.list.lines[0] = lines.value(0);
     for (int i = 1; i < lines.size() && !lines[i].isEmpty(); ++i) {
-        if (loaded.list.itemCount == kMaxSequenceItems) {
+        if (loaded.list.itemCount == kSequenceMaxItems) {
             ++loaded.itemsLeftOut;
             continue;
         }

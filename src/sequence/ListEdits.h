@@ -13,7 +13,7 @@ namespace zentor {
 
 // Message shown when ADD/CHANGE lacks an action, a value, a time or a repeat.
 inline const QString kInputCorrectValue = QStringLiteral("Input Correct Value");
-// Message shown when ADD finds the list holding kMaxSequenceItems items.
+// Message shown when ADD finds the list holding kSequenceMaxItems items.
 inline const QString kListFull = QStringLiteral("The list holds 39 items at most");
 
 enum class EditStatus {
@@ -49,7 +49,7 @@ EditOutcome AddOrChange(SequenceList& list, const EditRequest& request);
 EditOutcome DeleteItem(SequenceList& list, const EditRequest& request);
 
 // A stored list taken over by the editor: line 0 always, then item lines up to the first empty
-// one, at most kMaxSequenceItems.
+// one, at most kSequenceMaxItems.
 struct LoadedList {
     SequenceList list;
     int itemsLeftOut = 0;          // item lines beyond the 39th that were not taken

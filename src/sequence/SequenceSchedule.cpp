@@ -68,7 +68,7 @@ int SequenceSchedule::itemOfStep(int64_t step) const
 SequenceSchedule ComputeSchedule(const SequenceList& list, int controlType)
 {
     SequenceSchedule s;
-    const int n = std::clamp(list.itemCount, 0, kMaxSequenceItems);
+    const int n = std::clamp(list.itemCount, 0, kSequenceMaxItems);
     if (n == 0) return s;
     const SequenceHeader header = ParseHeader(list.lines[0]);
     const int64_t start = LeadingInteger(header.start) - 1;

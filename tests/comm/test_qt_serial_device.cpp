@@ -1,10 +1,12 @@
 // The QSerialPort device against a real pseudo-terminal pair made by socat: bytes both ways
 // in bursts on the owner's thread, purge, a failed open, and the pair going away under it.
 
+#include "OpenFailureAdvice.h"
 #include "QtSerialDevice.h"
 #include "SystemPorts.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -12,6 +14,7 @@
 #include <QTest>
 #include <QThread>
 #include <memory>
+#include <unistd.h>
 
 using namespace zentor;
 
@@ -130,6 +133,37 @@ private slots:
         QVERIFY(a.open(115200));
         a.close();
         QCOMPARE(a.write(b, 2, 0), int64_t(0));
+    }
+
+    void aFailedOpenSaysWhy()
+    {
+        PtyPair pair;
+        if (!pair.start()) QSKIP("socat is not available");
+        QTemporaryDir dir;
+
+        QtSerialDevice missing(dir.filePath(QStringLiteral("none")));
+        QVERIFY(!missing.open(115200));
+        QCOMPARE(missing.openFailure().kind, OpenFailure::NotFound);
+        QVERIFY(ExplainOpenFailure(missing.openFailure(), QStringLiteral("ttyUSB9"), 115200).contains(QLatin1String("ttyUSB9")));
+
+        // Another program has the port: the second open is told it is busy, not forbidden.
+        QtSerialDevice first(pair.a);
+        QVERIFY(first.open(115200));
+        QtSerialDevice second(pair.a);
+        QVERIFY(!second.open(115200));
+        QCOMPARE(second.openFailure().kind, OpenFailure::Busy);
+        QVERIFY(ExplainOpenFailure(second.openFailure(), pair.a, 115200).contains(QLatin1String("in use by another program")));
+
+        if (::geteuid() == 0) QSKIP("root may open any device: the refusal cannot be shown here");
+        const QString forbidden = dir.filePath(QStringLiteral("forbidden"));
+        QFile f(forbidden);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QVERIFY(f.setPermissions(QFileDevice::ReadOwner));
+        QtSerialDevice refused(forbidden);
+        QVERIFY(!refused.open(115200));
+        QCOMPARE(refused.openFailure().kind, OpenFailure::PermissionDenied);
+        QVERIFY(ExplainOpenFailure(refused.openFailure(), forbidden, 115200).contains(QLatin1String("dialout")));
     }
 
     void pairGoingAwayIsReportedOnceAfterTheSignal()

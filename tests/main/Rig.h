@@ -44,6 +44,7 @@ public:
             inner_->onFailed = [this] { if (onFailed) onFailed(); };
         }
     }
+    OpenFailure openFailure() const override { return inner_ ? inner_->openFailure() : OpenFailure{OpenFailure::Other, {}}; }
     bool open(int baud) override
     {
         closed_ = false;
@@ -92,6 +93,7 @@ public:
         if (scripted_.contains(name) || unlisted_.contains(name))
             return std::make_unique<ProbeDevice>(clock_, nullptr, script, sent, closed);
         auto inner = sim_.create(name);
+        if (!inner && fallback) inner = fallback->create(name);
         if (!inner) return nullptr;
         return std::make_unique<ProbeDevice>(clock_, std::move(inner), Script(), sent, closed);
     }
@@ -105,6 +107,7 @@ public:
     bool closed = false;
     bool hidden_ = false;
     mutable std::vector<int64_t> listedAt;  // when the ports were listed
+    PortProvider* fallback = nullptr;         // serves the names nobody else does
 
 private:
     Clock& clock_;
@@ -117,13 +120,16 @@ private:
 // timers and serial bytes go on while it is open: whileShown imitates that.
 class TestNotifier final : public Notifier {
 public:
-    void message(QWidget*, const QString& text) override
+    void message(QWidget* parent, const QString& text) override { message(parent, text, QString()); }
+    void message(QWidget*, const QString& text, const QString& secondary) override
     {
         texts.append(text);
+        details.append(secondary);
         if (whileShown) whileShown();
     }
     QString last() const { return texts.isEmpty() ? QString() : texts.last(); }
     QStringList texts;
+    QStringList details;  // the secondary text of each message, empty when it had none
     std::function<void()> whileShown;
 };
 

@@ -4,6 +4,7 @@
 #include "ChartDraw.h"
 #include "Rig.h"
 #include "SimulatorControls.h"
+#include "SystemPorts.h"
 
 #include <QAction>
 #include <QFile>
@@ -227,6 +228,31 @@ private slots:
         QCOMPARE(r.w->actions().at(0)->text(), QStringLiteral("Pull out SIM-SPEED"));
         r.open(kSpeed);
         QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Ready"));
+    }
+
+    void aPortThatWillNotOpenSaysWhyUnderTheMessage_data()
+    {
+        QTest::addColumn<QByteArray>("config");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("gone") << QByteArray() << "/nonexistent-zentor/ttyUSB7" << "is not there";
+        QTest::newRow("baud rate 0") << QByteArray("[Zentor]\nConfig_INI=true\n[COMPORT]\nBaudrate=0\n") << "SIM-SPEED"
+                                     << "baud rate 0";
+    }
+    void aPortThatWillNotOpenSaysWhyUnderTheMessage()
+    {
+        QFETCH(QByteArray, config);
+        QFETCH(QString, port);
+        QFETCH(QString, reason);
+        Rig r({}, config);
+        SystemPortProvider system;  // the machine's own ports serve any device path
+        r.ports.fallback = &system;
+        r.get<QComboBox>(ids::ComPortList)->setEditText(port);
+        r.press(ids::OpenClose);
+        QCOMPARE(r.notes.texts, QStringList{QStringLiteral("Check Device or Connected Line")});
+        QVERIFY2(r.notes.details.value(0).contains(reason), qPrintable(r.notes.details.value(0)));
+        QVERIFY(r.notes.details.value(0).contains(port));
+        QVERIFY(!r.w->portOpen());
     }
 
     void aTypedDevicePathIsAPortInEveryRespect()

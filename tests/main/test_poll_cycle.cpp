@@ -41,6 +41,37 @@ private slots:
         QVERIFY(r.notes.texts.isEmpty());
     }
 
+    void watchersSeeEveryFrameAndEveryAppliedStatusRead()
+    {
+        Rig r;
+        std::vector<TrafficEvent> events;
+        int statusReads = 0;
+        r.w->AddTrafficListener([&events](const TrafficEvent& e) { events.push_back(e); });
+        r.w->AddStatusListener([&statusReads] { ++statusReads; });
+        r.start(kSpeed, SpeedControl);
+        place(*r.w, 3, 1);
+        r.after(400);  // read at 0, write at 150, read at 300, each answered
+        QCOMPARE(statusReads, 2);  // the write's answer is no status read
+        QCOMPARE(events.front().kind, TrafficEvent::PortOpened);
+        QCOMPARE(events.front().port, kSpeed);
+        std::vector<TrafficEvent> frames;
+        for (const TrafficEvent& e : events)
+            if (e.kind == TrafficEvent::Request || e.kind == TrafficEvent::Answer) frames.push_back(e);
+        QCOMPARE(frames.size(), size_t(6));
+        QCOMPARE(frames[2].kind, TrafficEvent::Request);
+        QCOMPARE(frames[2].bytes.left(6).toHex(), QByteArray("640600030001"));
+        QCOMPARE(frames[2].written, 8);
+        QCOMPARE(frames[3].kind, TrafficEvent::Answer);
+        QCOMPARE(frames[3].check, int(Applied));
+        QVERIFY(frames[3].roundTripMs > 0 && frames[3].roundTripMs < 60);
+        // A spoilt answer is seen with the check that refused it.
+        r.driver(kSpeed).faults().badChecksum = true;
+        r.after(300);
+        QCOMPARE(events.back().kind, TrafficEvent::Answer);
+        QCOMPARE(events.back().check, int(ChecksumMismatch));
+        QCOMPARE(statusReads, 2);
+    }
+
     void twoCommandsInOnePeriodSendOnlyTheSecond()
     {
         Rig r;

@@ -19,12 +19,15 @@ private:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("TMPDIR"), tmp_.path());
+        // The lock goes to the temporary folder, not to a runtime folder another console uses.
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
         return env;
     }
     void startConsole(QProcess& p, QStringList args)
     {
         p.setProcessEnvironment(environment());
-        p.start(QStringLiteral(ZENTOR_BIN), args << QStringLiteral("--print-messages"));
+        p.start(QStringLiteral(ZENTOR_BIN), args << QStringLiteral("--print-messages") << QStringLiteral("--config")
+                                                  << tmp_.filePath(QStringLiteral("Zentor_CFG.ini")));
         QVERIFY(p.waitForStarted(10000));
     }
     bool lockTaken() const

@@ -2,7 +2,10 @@
 
 #include "InstanceLock.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <unistd.h>
 #include <QTest>
 
 using namespace zentor;
@@ -30,9 +33,32 @@ private slots:
 
     void theDefaultLockIsAnAbsolutePath()
     {
+        qunsetenv("XDG_RUNTIME_DIR");
         qputenv("TMPDIR", "/nonexistent-folder-of-zentor");
         QVERIFY(QDir::isAbsolutePath(InstanceLock::defaultPath()));
         QVERIFY(!InstanceLock::defaultPath().startsWith(QStringLiteral("/nonexistent")));
+        qunsetenv("TMPDIR");
+    }
+
+    void theDefaultLockBelongsToTheUserWhateverTheEnvironmentSays()
+    {
+        // With USER unset or naming someone else, two users must not share one lock.
+        qunsetenv("XDG_RUNTIME_DIR");
+        qunsetenv("USER");
+        const QString withoutUser = InstanceLock::defaultPath();
+        qputenv("USER", "someone-else");
+        QCOMPARE(InstanceLock::defaultPath(), withoutUser);
+        QVERIFY(withoutUser.contains(QString::number(::getuid())));
+    }
+
+    void theRuntimeFolderHoldsTheLockWhenThereIsOne()
+    {
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        QCOMPARE(QFileInfo(InstanceLock::defaultPath()).absolutePath(), QFileInfo(runtime.path()).absoluteFilePath());
+        qputenv("XDG_RUNTIME_DIR", "/nonexistent-folder-of-zentor");
+        QVERIFY(!InstanceLock::defaultPath().startsWith(QStringLiteral("/nonexistent")));
+        qunsetenv("XDG_RUNTIME_DIR");
     }
 };
 

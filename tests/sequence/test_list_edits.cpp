@@ -34,7 +34,7 @@ QStringList linesOf(const SequenceList& list) { return QStringList(list.lines.be
 SequenceList fullList()
 {
     QStringList lines{"1,39,1,Speed"};
-    for (int i = 1; i <= kMaxSequenceItems; ++i) lines << "ENABLE-RUN,-,1,1";
+    for (int i = 1; i <= kSequenceMaxItems; ++i) lines << "ENABLE-RUN,-,1,1";
     return ListOf(lines);
 }
 
