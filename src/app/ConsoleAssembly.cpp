@@ -1,9 +1,20 @@
 #include "ConsoleAssembly.h"
 
+#include "ComConfigDlg.h"
+#include "ControlIds.h"
+#include "InfoDlg.h"
+#include "MotorConfigDlg.h"
 #include "ZentorDlg.h"
 
 namespace zentor {
 
-void AssembleConsole(CZentorDlg&) {}
+void AssembleConsole(CZentorDlg& window)
+{
+    using namespace settings;
+    window.AttachWindow(ids::ComConfig, new DLG_COM_CONFIG(window, &window));
+    window.AttachWindow(ids::MotorConfig, new DLG_MOTOR_CONFIG(window, &window));
+    // The model list as it stands when the panel is made.
+    window.SetInfoPanelMaker([&window](QWidget* parent) { return new DLG_INFO(window.stores().modelList, parent); });
+}
 
 }  // namespace zentor

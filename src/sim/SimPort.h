@@ -37,6 +37,11 @@ public:
 
     bool isPulledOut() const { return pulled_; }
     int baudRate() const { return baud_; }
+    // The rate the driver listens at: a master that opens the port at another rate is heard as
+    // noise and gets no answer, as from a real driver. 0 follows whatever rate the port is
+    // opened at, as over a pseudo terminal.
+    void setLineBaud(int baud) { lineBaud_ = baud; }
+    int lineBaud() const { return lineBaud_; }
 
     // For a log of the line: each whole request the driver took, with what it did with it
     // (SimDriver::lastAction), and each answer as its last burst goes out, with its note
@@ -54,6 +59,7 @@ private:
     std::shared_ptr<SimDriver> driver_;
     SimTiming timing_;
     int baud_ = 115200;
+    int lineBaud_ = 0;
     bool open_ = false;
     bool pulled_ = false;
     RequestFramer framer_;
@@ -67,9 +73,11 @@ private:
 // plugged.
 class SimPortProvider final : public PortProvider {
 public:
+    static constexpr int kDriverLineBaud = 115200;
+
     explicit SimPortProvider(Clock& clock, SimTiming timing = {});
-    // Adds a port served by its own driver.
-    void addPort(const QString& name, ControlType type, int slaveAddress = 100);
+    // Adds a port served by its own driver, listening at lineBaud.
+    void addPort(const QString& name, ControlType type, int slaveAddress = 100, int lineBaud = kDriverLineBaud);
     QStringList ports() const override;
     std::unique_ptr<SerialDevice> create(const QString& name) override;
     void watchChanges(std::function<void()> changed) override { changed_ = std::move(changed); }
@@ -91,6 +99,7 @@ private:
     };
     struct Port {
         std::shared_ptr<SimDriver> driver;
+        int lineBaud = kDriverLineBaud;
         bool present = true;
         std::vector<Handed> devices;
     };

@@ -4,12 +4,13 @@ namespace zentor::sim {
 
 SimPortProvider::SimPortProvider(Clock& clock, SimTiming timing) : clock_(clock), timing_(timing) {}
 
-void SimPortProvider::addPort(const QString& name, ControlType type, int slaveAddress)
+void SimPortProvider::addPort(const QString& name, ControlType type, int slaveAddress, int lineBaud)
 {
     // A name added again gets a new driver; a device still open keeps the one it has.
     if (!ports_.count(name)) order_.push_back(name);
     Port& port = ports_[name];
     port.driver = std::make_shared<SimDriver>(type, slaveAddress);
+    port.lineBaud = lineBaud;
     port.present = true;
     notifyChanged();
 }
@@ -34,6 +35,7 @@ std::unique_ptr<SerialDevice> SimPortProvider::create(const QString& name)
     if (it == ports_.end() || !it->second.present) return nullptr;
     Port& port = it->second;
     auto device = std::make_unique<SimSerialDevice>(clock_, port.driver, timing_);
+    device->setLineBaud(port.lineBaud);
     std::erase_if(port.devices, [](const Handed& h) { return h.alive.expired(); });
     port.devices.push_back({device.get(), device->lifetime_});
     return device;

@@ -25,6 +25,8 @@ bool SimSerialDevice::open(int baudRate)
 int64_t SimSerialDevice::write(const uint8_t* data, int64_t count, int /*timeoutMs*/)
 {
     if (!open_ || pulled_ || !data || count <= 0) return 0;
+    // At the wrong rate the bytes leave the master but the driver cannot make them out.
+    if (lineBaud_ > 0 && baud_ != lineBaud_) return count;
     const int64_t now = clock_.nowMs();
     for (const QByteArray& request : framer_.feed(data, count, now)) {
         driver_->advanceTo(now);

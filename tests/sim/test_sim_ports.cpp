@@ -17,7 +17,7 @@ struct Opened {
     int failures = 0;
 };
 
-std::unique_ptr<Opened> openPort(SimPortProvider& ports, const QString& name)
+std::unique_ptr<Opened> openPort(SimPortProvider& ports, const QString& name, int baud = 115200)
 {
     auto o = std::make_unique<Opened>();
     o->device = ports.create(name);
@@ -25,7 +25,7 @@ std::unique_ptr<Opened> openPort(SimPortProvider& ports, const QString& name)
     Opened* raw = o.get();
     o->device->onReceived = [raw](const QByteArray& b) { raw->received.push_back(b); };
     o->device->onFailed = [raw] { ++raw->failures; };
-    if (!o->device->open(115200)) return nullptr;
+    if (!o->device->open(baud)) return nullptr;
     return o;
 }
 
@@ -105,6 +105,34 @@ private slots:
         QVERIFY(!again->received.empty());
         QCOMPARE(open->failures, 1);  // the old device stays failed and quiet
         QCOMPARE(send(*open, readRequest(100, 34)), int64_t(0));
+    }
+
+    void theDriverAnswersOnlyAtItsOwnLineRate_data()
+    {
+        QTest::addColumn<int>("lineBaud");  // 0: the port is added without a rate
+        QTest::addColumn<int>("openedAt");
+        QTest::addColumn<bool>("answered");
+        QTest::newRow("115200 by default") << 0 << 115200 << true;
+        QTest::newRow("9600 against the default") << 0 << 9600 << false;
+        QTest::newRow("a driver at 9600") << 9600 << 9600 << true;
+        QTest::newRow("115200 against a driver at 9600") << 9600 << 115200 << false;
+    }
+    void theDriverAnswersOnlyAtItsOwnLineRate()
+    {
+        QFETCH(int, lineBaud);
+        QFETCH(int, openedAt);
+        VirtualClock clock;
+        SimPortProvider ports(clock);
+        if (lineBaud) ports.addPort(QStringLiteral("SIM-SPEED"), SpeedControl, 100, lineBaud);
+        else ports.addPort(QStringLiteral("SIM-SPEED"), SpeedControl);
+        auto open = openPort(ports, QStringLiteral("SIM-SPEED"), openedAt);
+        QVERIFY(open);
+        const QByteArray request = writeSingleRequest(100, 1, 1500);
+        QCOMPARE(send(*open, request), int64_t(request.size()));  // the bytes leave either way
+        clock.advance(200);
+        QTEST(!open->received.empty(), "answered");
+        // Heard as noise, the request did nothing either.
+        QCOMPARE(ports.driver(QStringLiteral("SIM-SPEED"))->reg(1), uint16_t(open->received.empty() ? 0 : 1500));
     }
 
     void pullingAfterTheDeviceIsGoneOrClosed()
