@@ -123,6 +123,8 @@ void CZentorDlg::OnSerialClosed(int)
     link_->Close();
     link_.reset();
     if (!traffic_.empty()) ReportTraffic(TrafficEvent::PortClosed, port.toUtf8());
+    // With the link gone no request is on its way: nothing is awaited any more.
+    awaiting_ = 0;
     regs_.values.clear();
     portOpen_ = 0;
     running_ = 0;
@@ -195,6 +197,7 @@ void CZentorDlg::OnPortRemoved(const QString& name)
         link_->Close();
         link_.reset();
         if (!traffic_.empty()) ReportTraffic(TrafficEvent::PortClosed, name.toUtf8());
+        awaiting_ = 0;
         portOpen_ = 0;
         running_ = 0;
         pollPhase_ = 0;

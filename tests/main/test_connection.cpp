@@ -311,6 +311,29 @@ private slots:
         QVERIFY(r.notes.texts.isEmpty());
     }
 
+    void aClosedOrPulledPortLeavesNothingAwaited_data()
+    {
+        QTest::addColumn<bool>("pulled");
+        QTest::newRow("closed") << false;
+        QTest::newRow("pulled out") << true;
+    }
+    void aClosedOrPulledPortLeavesNothingAwaited()
+    {
+        QFETCH(bool, pulled);
+        Rig r;
+        r.start(kSpeed, SpeedControl);
+        r.after(600);  // a status read has just gone out
+        QVERIFY(r.w->awaiting());
+        if (pulled) {
+            r.sim.pull(kSpeed);
+        } else {
+            r.press(ids::OpenClose);
+        }
+        r.after(500);
+        QVERIFY(!r.w->portOpen());
+        QVERIFY(!r.w->awaiting());
+    }
+
     void stopKeepsThePortAndTheWaitingCommand()
     {
         Rig r;
