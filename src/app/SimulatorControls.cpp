@@ -5,6 +5,7 @@
 #include "SimPort.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QShortcut>
 #include <QWidget>
 
@@ -14,11 +15,25 @@ SimulatorControls::SimulatorControls(ConsoleHost& host, sim::SimPortProvider& po
     : QObject(host.hostWidget()), host_(host), ports_(ports), names_(std::move(names))
 {
     QWidget* window = host_.hostWidget();
-    window->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // The menu's captions are brought up to date whenever it opens.
+    window->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(window, &QWidget::customContextMenuRequested, this, [this, window](const QPoint& at) {
+        updateCaptions();
+        QMenu::exec(window->actions(), window->mapToGlobal(at), nullptr, window);
+    });
     for (const QString& name : names_) {
         auto* action = new QAction(window);
         action->setData(name);
         connect(action, &QAction::triggered, this, [this, name] { toggle(name); });
+        window->addAction(action);
+    }
+    // The driver's own fault, as a drive reports it: the RPM digits blink the fault pattern
+    // until the driver is stopped (STOP, or reset LOW).
+    for (const QString& name : names_) {
+        auto* action = new QAction(window);
+        action->setData(name);
+        action->setProperty("alarm", true);
+        connect(action, &QAction::triggered, this, [this, name] { toggleAlarm(name); });
         window->addAction(action);
     }
     updateCaptions();
@@ -54,12 +69,32 @@ void SimulatorControls::toggle(const QString& name)
     updateCaptions();
 }
 
+void SimulatorControls::toggleAlarm(const QString& name)
+{
+    const auto driver = ports_.driver(name);
+    if (!driver) return;
+    if (driver->reg(driver->registerOf(AlarmState)) != 0) {
+        driver->clearAlarm();
+    } else {
+        driver->raiseAlarm(kAlarmCode);
+    }
+    updateCaptions();
+}
+
 void SimulatorControls::updateCaptions()
 {
-    // Simulated ports come and go only through these controls, so the captions change here.
+    // Simulated ports and their alarms change only through these controls (an alarm also
+    // ends when the driver is stopped), so the captions are set here and when the menu opens.
     for (QAction* action : host_.hostWidget()->actions()) {
         const QString name = action->data().toString();
         if (!names_.contains(name)) continue;
+        if (action->property("alarm").toBool()) {
+            const auto driver = ports_.driver(name);
+            const bool raised = driver && driver->reg(driver->registerOf(AlarmState)) != 0;
+            action->setText(raised ? QStringLiteral("End the alarm of %1").arg(name)
+                                   : QStringLiteral("Raise an alarm on %1").arg(name));
+            continue;
+        }
         action->setText(ports_.isPresent(name) ? QStringLiteral("Pull out %1").arg(name)
                                                : QStringLiteral("Plug in %1").arg(name));
     }

@@ -1,7 +1,8 @@
 #pragma once
 // When the console runs with the simulated drivers, the operator can pull a simulated port
 // out and plug it back in, from the window's context menu or with F8 for the port selected
-// in the list, to see what the console does when an adapter is pulled.
+// in the list, to see what the console does when an adapter is pulled; and raise the driver's
+// alarm to see the fault blink of the RPM digits.
 
 #include <QObject>
 #include <QStringList>
@@ -17,6 +18,9 @@ class SimulatorControls : public QObject {
 public:
     SimulatorControls(ConsoleHost& host, sim::SimPortProvider& ports, QStringList names);
     void toggle(const QString& name);
+    // Raises the simulated driver's alarm, or ends it.
+    void toggleAlarm(const QString& name);
+    static constexpr int kAlarmCode = 3;
 
 private:
     void updateCaptions();

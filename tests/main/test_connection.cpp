@@ -7,6 +7,7 @@
 #include "SystemPorts.h"
 
 #include <QAction>
+#include <QSet>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -332,6 +333,27 @@ private slots:
         r.after(500);
         QVERIFY(!r.w->portOpen());
         QVERIFY(!r.w->awaiting());
+    }
+
+    void theOperatorRaisesAndEndsTheSimulatedDriversAlarm()
+    {
+        Rig r;
+        SimulatorControls controls(*r.w, r.sim, {kSpeed, kPosition});
+        QAction* alarm = r.w->actions().at(2);
+        QCOMPARE(alarm->text(), QStringLiteral("Raise an alarm on SIM-SPEED"));
+        r.start(kSpeed, SpeedControl);
+        r.after(600);
+        alarm->trigger();
+        QCOMPARE(alarm->text(), QStringLiteral("End the alarm of SIM-SPEED"));
+        QSet<int> shown;
+        for (int i = 0; i < 4; ++i) {
+            r.after(300);
+            shown << r.w->control(ids::DigitTenThousands)->property("imageId").toInt();
+        }
+        QVERIFY(shown.contains(ids::art::FaultF));  // the fault pattern blinks
+        alarm->trigger();
+        QCOMPARE(alarm->text(), QStringLiteral("Raise an alarm on SIM-SPEED"));
+        QCOMPARE(r.driver(kSpeed).reg(27), uint16_t(0));
     }
 
     void stopKeepsThePortAndTheWaitingCommand()
