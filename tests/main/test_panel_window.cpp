@@ -320,6 +320,107 @@ private slots:
         QCOMPARE(r.text(ids::Stop), QStringLiteral("STOP"));
     }
 
+    void theNamedColoursAreTheColoursOnScreen()
+    {
+        // Whatever the widget style paints: the pixels themselves.
+        Rig r;
+        startActive(r, kSpeed, SpeedControl);
+        r.press(ids::Run);
+        r.after(600);
+        auto pixel = [&r](int id, QPoint at) {
+            QWidget* w = r.w->control(id);
+            return w->grab().toImage().pixelColor(at * w->devicePixelRatioF()).rgb();
+        };
+        QWidget* run = r.w->control(ids::Run);
+        // Inside the border, left of the caption, and at the middle of the top edge.
+        QCOMPARE(pixel(ids::Run, QPoint(4, run->height() / 2)), panel::kActiveButton.rgb());
+        QCOMPARE(pixel(ids::Run, QPoint(run->width() / 2, 3)), panel::kActiveButton.rgb());
+        QVERIFY(pixel(ids::Stop, QPoint(4, run->height() / 2)) != panel::kActiveButton.rgb());
+        QCOMPARE(pixel(ids::RotateIndicator, QPoint(3, 3)), panel::kIndicatorBackground.rgb());
+        QCOMPARE(pixel(ids::SpeedCaption, QPoint(2, 2)), panel::kGroupBackground.rgb());
+        const QRgb lamp = pixel(ids::LinkLamp, QPoint(4, 13));
+        QVERIFY(lamp == panel::kLampOpenPhaseClear.rgb() || lamp == panel::kLampOpenPhaseSet.rgb());
+    }
+
+    void theLampNeverBlinksWithoutCommunication()
+    {
+        Rig r;
+        startActive(r, kSpeed, SpeedControl);
+        auto lamp = [&r] {
+            QWidget* w = r.w->control(ids::LinkLamp);
+            return w->grab().toImage().pixelColor(QPoint(4, 13) * w->devicePixelRatioF()).rgb();
+        };
+        // Stop in each blink phase: the lamp is the open port's steady green.
+        for (int phase = 0; phase < 2; ++phase) {
+            r.after(500);  // the blink timer turns
+            r.press(ids::StartStop);
+            r.after(600);
+            QCOMPARE(r.text(ids::ConnectionStatus), QStringLiteral("Ready"));
+            QCOMPARE(lamp(), panel::kLampOpenPhaseClear.rgb());
+            r.press(ids::StartStop);
+            QCOMPARE(lamp(), panel::kLampOpenPhaseClear.rgb());  // a fresh start starts steady
+        }
+        // After a failure, and after a fresh Open.
+        r.driver(kSpeed).faults().silent = true;
+        r.after(1000);
+        QCOMPARE(r.notes.last(), QStringLiteral("Check Device or Connected Line"));
+        QCOMPARE(lamp(), panel::kLampOpenPhaseClear.rgb());
+        r.press(ids::OpenClose);
+        r.after(600);
+        r.open(kSpeed);
+        QCOMPARE(lamp(), panel::kLampOpenPhaseClear.rgb());
+    }
+
+    void afterAFailureNoReadingLooksLive()
+    {
+        Rig r;
+        startActive(r, kSpeed, SpeedControl);
+        typeInto(r, ids::SpeedEdit, QStringLiteral("50.0"));
+        r.press(ids::SpeedSet);
+        r.after(600);
+        r.press(ids::Run);
+        r.after(3000);
+        QCOMPARE(r.text(ids::Run), QStringLiteral("< RUN >"));
+        QString statusWhenTold;
+        QString runWhenTold;
+        r.notes.whileShown = [&] {
+            statusWhenTold = r.text(ids::ConnectionStatus);
+            runWhenTold = r.text(ids::Run);
+        };
+        r.driver(kSpeed).faults().silent = true;
+        r.after(1000);
+        QCOMPARE(r.notes.texts, QStringList{QStringLiteral("Check Device or Connected Line")});
+        // The window was in its new state when the operator was told.
+        QCOMPARE(statusWhenTold, QStringLiteral("Ready"));
+        QCOMPARE(runWhenTold, QStringLiteral("RUN"));
+        QCOMPARE(r.text(ids::RotateIndicator), QStringLiteral("_Speed %_"));
+        QCOMPARE(r.text(ids::MaxRpmLabel), QStringLiteral("Max. RPM : ____"));
+        // The digits are reset as a pulled-out port leaves them: no figure of the last speed.
+        for (int id : {ids::DigitTenThousands, ids::DigitThousands, ids::DigitHundreds, ids::DigitTens})
+            QCOMPARE(r.w->control(id)->property("imageId").toInt(), int(ids::art::Blank));
+        QCOMPARE(r.w->control(ids::DigitUnits)->property("imageId").toInt(), int(ids::art::Digit0));
+    }
+
+    void indicatorsOfADisabledGroupAreGreyedWithIt()
+    {
+        Rig r;
+        r.selectType(SpeedControl);  // the clutch group is never enabled
+        r.w->show();
+        auto darkest = [](QWidget* w) {
+            const QImage image = w->grab().toImage();
+            int least = 255;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) least = std::min(least, qGray(image.pixel(x, y)));
+            return least;
+        };
+        QVERIFY(!r.w->control(ids::ClutchIndicator)->isEnabled());
+        QVERIFY(r.w->control(ids::ClutchIndicator)->palette().color(QPalette::Disabled, QPalette::WindowText) !=
+                panel::kIndicatorTextClear);
+        // The caption is drawn as light as its disabled neighbours' captions.
+        QVERIFY2(darkest(r.w->control(ids::ClutchIndicator)) >= darkest(r.w->control(ids::ClutchOn)) - 10,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(darkest(r.w->control(ids::ClutchIndicator))).arg(darkest(r.w->control(ids::ClutchOn)))));
+    }
+
     void brakeOnShownRedAndInBrackets()
     {
         Rig r;
