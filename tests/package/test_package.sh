@@ -11,9 +11,10 @@ for tool in dpkg-deb desktop-file-validate xvfb-run setpriv; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/setup installs it)"
 done
 
-tmp=$(mktemp -d)
+# The unprivileged run below (as root: as nobody) must reach the unpacked programs, so the
+# folder is under /tmp then, whatever TMPDIR says.
+if [ "$(id -u)" -eq 0 ]; then tmp=$(mktemp -d /tmp/zentor-package.XXXXXX); else tmp=$(mktemp -d); fi
 trap 'rm -rf "$tmp"' EXIT
-# The unprivileged run below must reach the unpacked programs.
 chmod 755 "$tmp"
 
 # CPack installs through the build folder's install script, which rewrites the list of the
