@@ -8,6 +8,7 @@
 #include "SequenceIds.h"
 #include "SolidLabel.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 
 namespace zentor {
@@ -24,7 +26,7 @@ namespace {
 
 constexpr int kWidth = 1010;
 // Fits a 1366 x 768 screen with its title bar and a task bar.
-constexpr int kHeight = 664;
+constexpr int kHeight = 672;
 
 // The item list's columns: width, heading and alignment.
 struct Column {
@@ -112,7 +114,7 @@ void DLG_SEQ_TEST::buildWindow()
     status->setGeometry(192, 10, 580, 32);
     status->setFont(boldFont(14));
     status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    status->setText(QStringLiteral("   COM Port Open && Must Stop Control Motor Communication"));
+    status->setText(QStringLiteral("   COM Port Open & Must Stop Control Motor Communication"));
     controls_.add(seqids::StatusLine, status);
     auto* idLabel = new SolidLabel(QColor(250, 250, 250), Qt::black, this);
     idLabel->setGeometry(782, 10, 216, 32);
@@ -124,7 +126,7 @@ void DLG_SEQ_TEST::buildWindow()
 
     // Run block: the six displays, the type, START and RESET, and the progress bar with room
     // for the markers above and below it.
-    QGroupBox* run = groupBox(QStringLiteral("Sequence Run"), this, QRect(12, 50, 986, 214));
+    QGroupBox* run = groupBox(QStringLiteral("Sequence Run"), this, QRect(12, 50, 986, 222));
     controls_.add(seqids::RunGroup, run);
     struct Display {
         int id;
@@ -169,7 +171,7 @@ void DLG_SEQ_TEST::buildWindow()
     controls_.add(seqids::Progress, progress_);
 
     // Item list on the left.
-    QGroupBox* listGroup = groupBox(QStringLiteral("ITEM LIST"), this, QRect(12, 272, 462, 340));
+    QGroupBox* listGroup = groupBox(QStringLiteral("ITEM LIST"), this, QRect(12, 280, 462, 340));
     controls_.add(seqids::ItemListGroup, listGroup);
     itemList_ = new QTableWidget(0, 6, listGroup);
     plainFont(itemList_);
@@ -192,9 +194,17 @@ void DLG_SEQ_TEST::buildWindow()
         itemList_->setColumnWidth(c, kColumns[c].width);
     }
     controls_.add(seqids::ItemList, itemList_);
+    // The list's parts carry names of their own for a screen reader.
+    itemList_->horizontalHeader()->setAccessibleName(QStringLiteral("Item list headings"));
+    itemList_->verticalHeader()->setAccessibleName(QStringLiteral("Item list rows"));
+    itemList_->setCornerButtonEnabled(false);
+    if (auto* corner = itemList_->findChild<QAbstractButton*>()) corner->setAccessibleName(QStringLiteral("Item list corner"));
+    for (QScrollBar* bar : itemList_->findChildren<QScrollBar*>())
+        bar->setAccessibleName(bar->orientation() == Qt::Vertical ? QStringLiteral("Scroll the item list")
+                                                                  : QStringLiteral("Scroll the item list sideways"));
 
     // Control type, with Load Initial beside it.
-    QGroupBox* typeGroup = groupBox(QStringLiteral("[ Select Control Type ]"), this, QRect(486, 272, 512, 70));
+    QGroupBox* typeGroup = groupBox(QStringLiteral("[ Select Control Type ]"), this, QRect(486, 280, 512, 70));
     controls_.add(seqids::TypeGroup, typeGroup);
     auto* types = new QComboBox(typeGroup);
     plainFont(types);
@@ -211,7 +221,7 @@ void DLG_SEQ_TEST::buildWindow()
             &QPushButton::clicked, this, &DLG_SEQ_TEST::LoadInitial);
 
     // Editor row.
-    QGroupBox* edit = groupBox(QStringLiteral("Edit Sequence Item ( Add / Change / Delete )"), this, QRect(486, 350, 512, 160));
+    QGroupBox* edit = groupBox(QStringLiteral("Edit Sequence Item ( Add / Change / Delete )"), this, QRect(486, 358, 512, 160));
     controls_.add(seqids::EditGroup, edit);
     addLabel(0, QStringLiteral("<<  Sequence Item                     ( Min Time Input : 0.2 )"), edit, QRect(10, 24, 492, 20));
     QLabel* noLabel = addLabel(0, QStringLiteral("No."), edit, QRect(10, 48, 60, 18), Qt::AlignCenter);
@@ -278,14 +288,14 @@ void DLG_SEQ_TEST::buildWindow()
     range->hide();
 
     // User sequence.
-    QGroupBox* user = groupBox(QStringLiteral("Save / Load User Sequence"), this, QRect(486, 518, 512, 74));
+    QGroupBox* user = groupBox(QStringLiteral("Save / Load User Sequence"), this, QRect(486, 526, 512, 94));
     controls_.add(seqids::UserGroup, user);
-    connect(addButton(seqids::SaveUser, QStringLiteral("Save User Seq."), user, QRect(10, 30, 160, 32)),
+    connect(addButton(seqids::SaveUser, QStringLiteral("Save User Seq."), user, QRect(10, 40, 160, 34)),
             &QPushButton::clicked, this, &DLG_SEQ_TEST::SaveUser);
-    connect(addButton(seqids::LoadUser, QStringLiteral("Load User Seq."), user, QRect(176, 30, 160, 32)),
+    connect(addButton(seqids::LoadUser, QStringLiteral("Load User Seq."), user, QRect(176, 40, 160, 34)),
             &QPushButton::clicked, this, &DLG_SEQ_TEST::LoadUser);
 
-    connect(addButton(seqids::Exit, QStringLiteral("EXIT"), this, QRect(878, 620, 120, 34)), &QPushButton::clicked, this,
+    connect(addButton(seqids::Exit, QStringLiteral("EXIT"), this, QRect(878, 630, 120, 34)), &QPushButton::clicked, this,
             &QDialog::reject);
 }
 
