@@ -180,6 +180,26 @@ private slots:
         QCOMPARE(sent[1].frame, WriteFrame(100, 3, 0));
     }
 
+    void loadedUserListRunsUnderItsOwnType()
+    {
+        // Loaded while the window is set to speed control: its items resolve in the position table.
+        Rig r({}, ConfigWithUser({"1,2,1,Position", "POSITION-INPUT,-200,0.5,1", "BRAKE-ON,-,0.5,1"}));
+        r.open(kPosition);
+        SeqWindow s(r);
+        QVERIFY(s.open());
+        s.selectType(SpeedControl);
+        s.press(seqids::LoadUser);
+        r.ports.sent.clear();
+        s.press(seqids::StartPause);
+        r.after(1000);
+        const std::vector<Sent> sent = Writes(r);
+        QCOMPARE(sent.size(), size_t(2));
+        // Function 16 of two registers from 33: -200 as a 32-bit value, high word first.
+        QCOMPARE(sent[0].frame.left(11).toHex(), QByteArray("641000210002 04ffffff38").replace(' ', ""));
+        QCOMPARE(sent[1].frame, WriteFrame(100, 38, 1));
+        QVERIFY(r.notes.texts.contains(kSequenceEndMessage));
+    }
+
     void startWithAnEmptyList()
     {
         Ready k;
