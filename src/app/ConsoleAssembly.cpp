@@ -4,6 +4,7 @@
 #include "ControlIds.h"
 #include "InfoDlg.h"
 #include "MotorConfigDlg.h"
+#include "SequenceTestDlg.h"
 #include "ZentorDlg.h"
 
 namespace zentor {
@@ -13,6 +14,7 @@ void AssembleConsole(CZentorDlg& window)
     using namespace settings;
     window.AttachWindow(ids::ComConfig, new DLG_COM_CONFIG(window, &window));
     window.AttachWindow(ids::MotorConfig, new DLG_MOTOR_CONFIG(window, &window));
+    window.AttachWindow(ids::SequenceTest, new DLG_SEQ_TEST(window, &window));
     // The model list as it stands when the panel is made.
     window.SetInfoPanelMaker([&window](QWidget* parent) { return new DLG_INFO(window.stores().modelList, parent); });
 }

@@ -36,8 +36,10 @@ using Script = std::function<std::vector<std::pair<int, QByteArray>>(const QByte
 
 class ProbeDevice final : public SerialDevice {
 public:
-    ProbeDevice(Clock& clock, std::unique_ptr<SerialDevice> inner, Script script, std::vector<Sent>& log, bool& closed)
-        : clock_(clock), inner_(std::move(inner)), script_(std::move(script)), log_(log), closed_(closed)
+    ProbeDevice(Clock& clock, std::unique_ptr<SerialDevice> inner, Script script, std::vector<Sent>& log, bool& closed,
+                const int& writeLimit)
+        : clock_(clock), inner_(std::move(inner)), script_(std::move(script)), log_(log), closed_(closed),
+          writeLimit_(writeLimit)
     {
         if (inner_) {
             inner_->onReceived = [this](const QByteArray& b) { if (onReceived) onReceived(b); };
@@ -54,7 +56,9 @@ public:
     {
         const QByteArray frame(reinterpret_cast<const char*>(data), int(count));
         log_.push_back({clock_.nowMs(), frame});
-        if (inner_) return inner_->write(data, count, timeoutMs);
+        // A line that takes fewer bytes than asked: the write comes back short.
+        if (writeLimit_ >= 0 && count > writeLimit_) count = writeLimit_;
+        if (inner_) return count > 0 ? inner_->write(data, count, timeoutMs) : 0;
         for (auto& [delay, bytes] : script_(frame)) {
             QByteArray b = bytes;
             clock_.callAfter(delay, &context_, [this, b] { if (onReceived) onReceived(b); });
@@ -77,6 +81,7 @@ private:
     Script script_;
     std::vector<Sent>& log_;
     bool& closed_;
+    const int& writeLimit_;
     QObject context_;
 };
 
@@ -91,11 +96,11 @@ public:
     std::unique_ptr<SerialDevice> create(const QString& name) override
     {
         if (scripted_.contains(name) || unlisted_.contains(name))
-            return std::make_unique<ProbeDevice>(clock_, nullptr, script, sent, closed);
+            return std::make_unique<ProbeDevice>(clock_, nullptr, script, sent, closed, writeLimit);
         auto inner = sim_.create(name);
         if (!inner && fallback) inner = fallback->create(name);
         if (!inner) return nullptr;
-        return std::make_unique<ProbeDevice>(clock_, std::move(inner), Script(), sent, closed);
+        return std::make_unique<ProbeDevice>(clock_, std::move(inner), Script(), sent, closed, writeLimit);
     }
     void addScripted(const QString& name) { scripted_ << name; }
     // Served when asked for by name, never listed: a device path the operator types.
@@ -105,6 +110,8 @@ public:
     Script script;
     std::vector<Sent> sent;
     bool closed = false;
+    // >= 0: every write puts at most this many bytes on the line (a short write).
+    int writeLimit = -1;
     bool hidden_ = false;
     mutable std::vector<int64_t> listedAt;  // when the ports were listed
     PortProvider* fallback = nullptr;         // serves the names nobody else does

@@ -1,0 +1,91 @@
+// The sequence test window's whole-list buttons: Load Initial puts the preset of the control
+// type into the editor, Save User keeps the list as the user sequence (in memory and in the
+// configuration file), Load User brings it back with its control type.
+
+#include "SequenceTestDlg.h"
+
+#include "SequenceForms.h"
+#include "SequenceIds.h"
+
+#include <QComboBox>
+#include <QStringList>
+
+namespace zentor {
+
+namespace {
+
+// What the editor could not take over as stored, in words for the operator; empty when all.
+QString LoadProblems(const LoadedList& loaded)
+{
+    QStringList notes;
+    if (loaded.itemsLeftOut > 0)
+        notes << QStringLiteral("The stored list holds %1 more items than the 39 a sequence holds; they were left out.")
+                     .arg(loaded.itemsLeftOut);
+    if (!loaded.longFieldItems.isEmpty()) {
+        QStringList numbers;
+        for (int item : loaded.longFieldItems) numbers << QString::number(item);
+        notes << QStringLiteral("Item %1 has a field longer than 23 characters; START refuses the list until it is "
+                                "changed or deleted.")
+                     .arg(numbers.join(QStringLiteral(", ")));
+    }
+    return notes.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+LoadedList DLG_SEQ_TEST::TakeOver(const SequenceLines& store)
+{
+    LoadedList loaded = CopyStore(store);
+    list_ = loaded.list;
+    RebuildList(list_.itemCount);
+    return loaded;
+}
+
+void DLG_SEQ_TEST::TellLoadProblems(const LoadedList& loaded)
+{
+    const QString problems = LoadProblems(loaded);
+    if (!problems.isEmpty()) host_.notifier().message(this, problems);
+}
+
+void DLG_SEQ_TEST::LoadInitial()
+{
+    if (!BusyGuardPasses()) return;
+    const ConsoleStores& stores = host_.stores();
+    const SequenceLines* preset = controlType_ == 1 ? &stores.speedPreset
+                                  : controlType_ == 2 ? &stores.positionPreset
+                                                      : nullptr;
+    if (!preset) return;
+    const LoadedList loaded = TakeOver(*preset);
+    FillActionList();
+    TellLoadProblems(loaded);
+}
+
+void DLG_SEQ_TEST::SaveUser()
+{
+    if (!BusyGuardPasses()) return;
+    if (list_.itemCount <= 0 || controlType_ == 0) return;
+    SequenceLines& user = host_.stores().userSequence;
+    user = SequenceLines{};
+    for (int i = 0; i <= list_.itemCount && i < kSequenceLines; ++i) user[static_cast<size_t>(i)] = list_.lines[static_cast<size_t>(i)];
+    // The main window writes the file's user section and tells the operator how it went.
+    host_.SaveUserSequence(list_.itemCount);
+}
+
+void DLG_SEQ_TEST::LoadUser()
+{
+    if (!BusyGuardPasses()) return;
+    const SequenceLines user = host_.stores().userSequence;
+    // The header names the control type; the list is then read again under that type, so
+    // that its items resolve in the right table.
+    TakeOver(user);
+    const int type = ControlTypeOfWord(typeWord_);
+    controlType_ = type;
+    controlAs<QComboBox>(seqids::TypeList)->setCurrentIndex(type);
+    const LoadedList loaded = TakeOver(user);
+    ApplyControlType(type);
+    RefreshSequenceDialog();
+    FillActionList();
+    TellLoadProblems(loaded);
+}
+
+}  // namespace zentor
