@@ -75,6 +75,7 @@ void DLG_SEQ_TEST::LoadUser()
 {
     if (!BusyGuardPasses()) return;
     const SequenceLines user = host_.stores().userSequence;
+    if (!ControlTypeMayBecome(ControlTypeOfWord(ParseHeader(user[0]).typeWord))) return;
     // The header names the control type; the list is then read again under that type, so
     // that its items resolve in the right table.
     TakeOver(user);

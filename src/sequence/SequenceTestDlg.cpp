@@ -156,11 +156,22 @@ void DLG_SEQ_TEST::ApplyControlType(int type)
     host_.SetControlType(type);
 }
 
+bool DLG_SEQ_TEST::ControlTypeMayBecome(int type)
+{
+    // The console changes its control type only while communication is stopped, as the main
+    // window's own Select insists.
+    if (!host_.running() || type == host_.controlType()) return true;
+    host_.notifier().message(this, QStringLiteral("Stop Contorl Motor"));
+    return false;
+}
+
 void DLG_SEQ_TEST::SelectType()
 {
     if (!BusyGuardPasses()) return;
     const int index = controlAs<QComboBox>(seqids::TypeList)->currentIndex();
-    ApplyControlType(index == 1 || index == 2 ? index : 0);
+    const int type = index == 1 || index == 2 ? index : 0;
+    if (!ControlTypeMayBecome(type)) return;
+    ApplyControlType(type);
     RefreshSequenceDialog();
     list_ = SequenceList{};
     RebuildList(0);

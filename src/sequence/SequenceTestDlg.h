@@ -84,6 +84,8 @@ private:
     void OnTimer(int id);
     void ReplyCheck();
     void SelectType();
+    // False, with the main window's message, when the type would change while the console polls.
+    bool ControlTypeMayBecome(int type);
     void StopControlMotor();
     void FillActionList();
     // The control type of the dialog and of the whole console.

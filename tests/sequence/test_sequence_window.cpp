@@ -356,6 +356,31 @@ private slots:
         QVERIFY(r.notes.texts.isEmpty());
     }
 
+    void theControlTypeStaysWhileTheConsolePolls()
+    {
+        // As on the main window: a type change needs communication stopped.
+        Rig r({}, ConfigWithUser({"1,1,1,Position", "BRAKE-ON,-,0.5,1"}));
+        r.start(kSpeed, SpeedControl);
+        r.after(600);
+        SeqWindow s(r);
+        QVERIFY(s.open());
+        s.selectType(PositionControl);
+        QCOMPARE(r.notes.texts, QStringList{QStringLiteral("Stop Contorl Motor")});
+        QCOMPARE(r.w->controlType(), int(SpeedControl));
+        QCOMPARE(s.d->controlType(), 0);
+        r.after(500);
+        s.press(seqids::LoadUser);
+        QCOMPARE(r.notes.texts.size(), 2);
+        QCOMPARE(r.w->controlType(), int(SpeedControl));
+        QCOMPARE(s.rows(), 0);
+        QVERIFY(r.w->running());
+        // The same type as the console's is no change.
+        r.after(500);
+        s.selectType(SpeedControl);
+        QCOMPARE(r.notes.texts.size(), 2);
+        QCOMPARE(s.d->controlType(), int(SpeedControl));
+    }
+
     void loadInitialReplacesTheList()
     {
         Rig r;

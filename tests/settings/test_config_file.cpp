@@ -275,6 +275,8 @@ private slots:
         QTest::newRow("missing folder") << "gone" << false << false << false;
         QTest::newRow("read-only folder") << "bin" << false << true << false;
         QTest::newRow("read-only folder holding the file") << "bin" << true << true << true;
+        QTest::newRow("installed, writable (~/.local, root)") << "prefix/bin" << false << false << false;
+        QTest::newRow("installed, holding the file") << "prefix/bin" << true << false << true;
     }
     void filePath()
     {
@@ -285,7 +287,12 @@ private slots:
         QTemporaryDir root;
         const QString exe = root.filePath(exeDir);
         const QString fallback = root.filePath(QStringLiteral("home/.config/Zentor"));
-        if (exeDir == QLatin1String("bin")) QVERIFY(QDir().mkpath(exe));
+        if (exeDir != QLatin1String("gone")) QVERIFY(QDir().mkpath(exe));
+        // An installed console has its menu entry under the share/ beside its bin/.
+        if (exeDir.startsWith(QLatin1String("prefix"))) {
+            QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("prefix/share/applications"))));
+            QVERIFY(writeBytes(root.filePath(QStringLiteral("prefix/share/applications/zentor.desktop")), "[Desktop Entry]\n"));
+        }
         if (fileThere) QVERIFY(writeBytes(QDir(exe).filePath(QStringLiteral("Zentor_CFG.ini")), "[Zentor]\n"));
         auto restore = qScopeGuard([&] { QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
         if (readOnly && !makeReadOnly(exe)) QSKIP("folder permissions do not bind this user (root)");
