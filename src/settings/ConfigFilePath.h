@@ -20,4 +20,12 @@ QString ConfigFilePath(const QString& executableDir);
 // The user's configuration folder named above.
 QString UserConfigDir();
 
+// The path ConfigFilePath gives, found without creating anything, for a program that only
+// reads the console's file; exists tells whether the file is there yet.
+struct ConfigFileLocation {
+    QString path;
+    bool exists = false;
+};
+ConfigFileLocation PeekConfigFilePath(const QString& executableDir, const QString& fallbackDir);
+
 }  // namespace zentor
