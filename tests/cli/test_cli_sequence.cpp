@@ -492,6 +492,51 @@ private slots:
         QCOMPARE(r.loadError, error.contains(QLatin1String("%1")) ? error.arg(r.configPath()) : error);
     }
 
+    // Without --config the listing is what the console will load from its file: the defaults
+    // where it has not written the file yet, or where the file lacks the first-run marker.
+    void listingAsTheConsoleWillLoadIt_data()
+    {
+        QTest::addColumn<QByteArray>("file");  // empty: none
+        QTest::addColumn<QString>("origin");   // %1: the file's path
+        QTest::addColumn<QString>("speedItem1");
+        QTest::addColumn<QString>("user");
+        QTest::newRow("no file yet") << QByteArray() << "the defaults the console writes at its first start (%1 does not exist yet)"
+                                     << "   1  ENABLE-RUN,-,0.5,1    register 3 = 1 (function 06)"
+                                     << "user sequence [SEQ_TEST_USR]: none saved";
+        const QByteArray edited = "[SEQ_TEST_PRE_SPEED]\nSET=1,1,1,Speed\n1=DIR-CW,-,1,1\n"
+                                  "[SEQ_TEST_USR]\nSET=1,1,1,Speed\n1=DIR-CCW,-,1,1\n";
+        QTest::newRow("no first-run marker") << edited
+                                             << "%1, read with the defaults the console writes into it at its next start (it lacks the first-run marker)"
+                                             << "   1  ENABLE-RUN,-,0.5,1    register 3 = 1 (function 06)"
+                                             << "user sequence [SEQ_TEST_USR] SET=1,1,1,Speed, speed control";
+        QTest::newRow("marked") << "[Zentor]\nConfig_INI=true\n" + edited << "%1" << "   1  DIR-CW,-,1,1  register 2 = 0 (function 06)"
+                                << "user sequence [SEQ_TEST_USR] SET=1,1,1,Speed, speed control";
+    }
+    void listingAsTheConsoleWillLoadIt()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, origin);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Zentor_CFG.ini"));
+        if (!file.isEmpty()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(file);
+        }
+        CliOptions options;
+        options.command = Command::SequenceList;
+        const SequenceSourceResult r = LoadSequenceSource(options, dir.path(), dir.filePath(QStringLiteral("home")));
+        QVERIFY2(r.ok, qPrintable(r.error));
+        const QStringList listing = FormatSequenceListing(r.source);
+        QCOMPARE(listing[0], QStringLiteral("configuration: ") + origin.arg(path));
+        QTEST(listing[4], "speedItem1");
+        QFETCH(QString, user);
+        QVERIFY2(listing.contains(user), qPrintable(listing.join('\n')));
+        // Read, not written: the file (or its absence) stays as it was.
+        QCOMPARE(QFile::exists(path) ? QFile(path).size() : qint64(-1), file.isEmpty() ? qint64(-1) : qint64(file.size()));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), file.isEmpty() ? QStringList{} : QStringList{"Zentor_CFG.ini"});
+    }
+
     void namedFileMustExist()
     {
         CliOptions options;
