@@ -19,6 +19,11 @@ const char* kUsage =
     "  id                     ask the driver for its address (read at slave 0) and print it\n"
     "  set-id N               give the driver the address N (1..247); it answers from N\n"
     "  apply                  make the driver take over the settings written before\n"
+    "  sequence list [NAME]   the sequences of the configuration file (speed, position,\n"
+    "                         user), each item with what it sends, and their totals\n"
+    "  sequence run NAME      play the speed or position preset or the user sequence as\n"
+    "                         the console's sequence test does, one line per step; the\n"
+    "                         control type is the sequence's own\n"
     "\n"
     "options:\n"
     "  --port NAME|PATH       port name (ttyUSB0, COM3) or device path (/dev/pts/5)\n"
@@ -35,12 +40,19 @@ const char* kUsage =
     "  --                     the end of the options: what follows are the command and\n"
     "                         its arguments, even when they begin with a dash\n"
     "\n"
+    "options of sequence:\n"
+    "  --config FILE          read FILE instead of the console's own Zentor_CFG.ini (found\n"
+    "                         beside zentor-cli, beside the console of a build tree, or in\n"
+    "                         ~/.config/Zentor); zentor-cli never writes it\n"
+    "  --json                 run: one JSON object per step\n"
+    "  --status-after         run: read the status once after the END and print it\n"
+    "\n"
     "Numbers are decimal or 0x hexadecimal. An answer is taken after 60 ms without new\n"
     "bytes; none within 1000 ms of the request is no answer.\n"
     "\n"
     "exit status:\n"
     "  0    done (a repeated status also ends with 0 on Ctrl-C or SIGTERM)\n"
-    "  2    bad command line\n"
+    "  2    bad command line, or a sequence that cannot be read or sent as written\n"
     "  3    the port will not open, a request could not be written, or the port went away\n"
     "  4    no answer\n"
     "  5    bad answer (checksum, address, function, quantity or register mismatch)\n"
@@ -54,6 +66,7 @@ struct Value {
 constexpr Value kOptions[] = {
     {"--port", true}, {"--sim", false}, {"--type", true},  {"--slave", true}, {"--baud", true},
     {"--json", false}, {"--every", true}, {"--count", true}, {"--help", false},
+    {"--config", true}, {"--status-after", false},
 };
 
 bool isOptionLike(const QString& a)
@@ -83,7 +96,30 @@ constexpr CommandEntry kCommands[] = {
     {"read", Command::Read, 1, 2},            {"write", Command::Write, 2, 2},
     {"write-position", Command::WritePosition, 1, 1}, {"id", Command::Id, 0, 0},
     {"set-id", Command::SetId, 1, 1},         {"apply", Command::Apply, 0, 0},
+    {"sequence", Command::SequenceRun, 1, 2},  // list or run, checked below
 };
+
+// "list [NAME]" or "run NAME"; the presets bring their control type, which --type may only
+// repeat (the user sequence's comes from the file). Returns what is wrong, empty when nothing.
+QString parseSequenceCommand(const QStringList& args, CliOptions& o)
+{
+    const QString verb = args[0];
+    const QString name = args.value(1);
+    if (verb == QLatin1String("list")) o.command = Command::SequenceList;
+    else if (verb != QLatin1String("run")) return QStringLiteral("sequence takes list or run, not %1").arg(verb);
+    if (o.command == Command::SequenceRun && name.isEmpty()) return QStringLiteral("sequence run needs speed, position or user");
+    if (!name.isEmpty() && name != QLatin1String("speed") && name != QLatin1String("position") && name != QLatin1String("user"))
+        return QStringLiteral("the sequence is speed, position or user, not %1").arg(name);
+    o.sequence = name;
+    if (o.command == Command::SequenceList) return {};
+    if (name == QLatin1String("user")) return {};
+    const ControlType own = name == QLatin1String("speed") ? SpeedControl : PositionControl;
+    if (o.typeGiven && o.type != own)
+        return QStringLiteral("--type %1 contradicts the %2 preset, a sequence of %2 control")
+            .arg(o.type == SpeedControl ? QStringLiteral("speed") : QStringLiteral("position"), name);
+    o.type = own;
+    return {};
+}
 
 }  // namespace
 
@@ -173,6 +209,11 @@ CliParse ParseCliArguments(const QStringList& args)
             every = value;
         } else if (name == QLatin1String("--count")) {
             count = value;
+        } else if (name == QLatin1String("--config")) {
+            if (value.isEmpty()) return fail(QStringLiteral("--config needs a file"));
+            o.configPath = value;
+        } else if (name == QLatin1String("--status-after")) {
+            o.statusAfter = true;
         }
     }
 
@@ -188,6 +229,7 @@ CliParse ParseCliArguments(const QStringList& args)
         if (type == QLatin1String("speed")) o.type = SpeedControl;
         else if (type == QLatin1String("position")) o.type = PositionControl;
         else return fail(QStringLiteral("--type must be speed or position, not %1").arg(type));
+        o.typeGiven = true;
     }
     if (!slave.isNull()) {
         if (!ParseCliNumber(slave, 0, 247, n)) return fail(QStringLiteral("--slave must be 0..247, not %1").arg(slave));
@@ -250,14 +292,21 @@ CliParse ParseCliArguments(const QStringList& args)
             return fail(QStringLiteral("new address must be 1..247, not %1").arg(positional[0]));
         o.newAddress = int(n);
         break;
+    case Command::SequenceRun:
+        if (const QString error = parseSequenceCommand(positional, o); !error.isEmpty()) return fail(error);
+        break;
     default:
         break;
     }
 
-    if (o.command != Command::Status && (o.json || o.everyMs > 0 || o.count > 0))
-        return fail(QStringLiteral("--json, --every and --count are for status only"));
+    if (o.command != Command::Status && ((o.json && o.command != Command::SequenceRun) || o.everyMs > 0 || o.count > 0))
+        return fail(QStringLiteral("--json, --every and --count are for status only (--json also for sequence run)"));
+    if (!o.configPath.isNull() && o.command != Command::SequenceList && o.command != Command::SequenceRun)
+        return fail(QStringLiteral("--config is for sequence only"));
+    if (o.statusAfter && o.command != Command::SequenceRun)
+        return fail(QStringLiteral("--status-after is for sequence run only"));
     if (o.sim && portGiven) return fail(QStringLiteral("--sim and --port exclude each other"));
-    if (o.command != Command::Ports && !o.sim && !portGiven)
+    if (o.command != Command::Ports && o.command != Command::SequenceList && !o.sim && !portGiven)
         return fail(QStringLiteral("no port given: --port NAME|PATH or --sim"));
 
     result.ok = true;

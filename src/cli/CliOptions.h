@@ -19,7 +19,7 @@ enum ExitCode : int {
     ExitInterrupted = 130 // Ctrl-C or SIGTERM before a single command was answered
 };
 
-enum class Command { None, Ports, Status, Read, Write, WritePosition, Id, SetId, Apply };
+enum class Command { None, Ports, Status, Read, Write, WritePosition, Id, SetId, Apply, SequenceList, SequenceRun };
 
 struct CliOptions {
     Command command = Command::None;
@@ -37,6 +37,12 @@ struct CliOptions {
     uint16_t value = 0;        // write: the value in 16 bits (negative in two's complement)
     int32_t steps = 0;         // write-position
     int newAddress = 0;        // set-id
+
+    // sequence list|run
+    QString sequence;          // "speed", "position" or "user"; empty: list all three
+    QString configPath;        // --config: this configuration file instead of the console's
+    bool typeGiven = false;    // --type was given; a sequence brings its own control type
+    bool statusAfter = false;  // sequence run: one status read after the END
 };
 
 struct CliParse {

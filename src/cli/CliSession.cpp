@@ -126,6 +126,8 @@ void CliSession::run()
     }
     case Command::None:
     case Command::Ports:
+    case Command::SequenceList:  // CliSequence's
+    case Command::SequenceRun:
         break;
     }
     finish(ExitUsage);

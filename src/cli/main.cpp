@@ -2,7 +2,9 @@
 // embedded simulated driver. See CliOptions.cpp for the commands and the exit codes.
 
 #include "CliOptions.h"
+#include "CliSequence.h"
 #include "CliSession.h"
+#include "ConfigFilePath.h"
 #include "QtClock.h"
 #include "SimPort.h"
 #include "StopSignal.h"
@@ -49,10 +51,23 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "zentor-cli: %s\ntry zentor-cli --help\n", parsed.error.toLocal8Bit().constData());
         return ExitUsage;
     }
-    const CliOptions& options = parsed.options;
+    CliOptions options = parsed.options;
     if (options.help) {
         std::fputs(CliUsage(), stdout);
         return ExitOk;
+    }
+
+    // A sequence is read before anything opens: it brings its own control type, which the
+    // simulated driver of --sim takes too.
+    const bool sequence = options.command == Command::SequenceList || options.command == Command::SequenceRun;
+    SequenceSourceResult source;
+    if (sequence) {
+        source = LoadSequenceSource(options, QCoreApplication::applicationDirPath(), UserConfigDir());
+        if (!source.ok) {
+            std::fprintf(stderr, "zentor-cli: %s\n", source.error.toLocal8Bit().constData());
+            return ExitUsage;
+        }
+        if (options.command == Command::SequenceRun) options.type = ControlType(source.source.sequences.front().controlType);
     }
 
     QtClock clock;
@@ -75,10 +90,16 @@ int main(int argc, char* argv[])
                        {printResult, printDiagnostic},
                        openError);
     session.onFinished = [](int code) { QCoreApplication::exit(code); };
+    std::unique_ptr<CliSequence> sequenceSession;
+    if (sequence) {
+        sequenceSession = std::make_unique<CliSequence>(options, std::move(source.source), clock, *ports, portName,
+                                                        CliSession::Output{printResult, printDiagnostic}, openError);
+        sequenceSession->onFinished = [](int code) { QCoreApplication::exit(code); };
+    }
 
     // Ctrl-C and SIGTERM reach the session through the event loop, which otherwise sleeps
     // until the port or a timer of the session has work for it.
-    StopSignal stop([&session] { session.interrupt(); });
+    StopSignal stop([&session, &sequenceSession] { sequenceSession ? sequenceSession->interrupt() : session.interrupt(); });
     QString error;
     if (!stop.install(&error)) {
         // Only when the system is out of descriptors; no exit code of the commands fits it.
@@ -89,6 +110,7 @@ int main(int argc, char* argv[])
     std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [] { std::fflush(stdout); });
 
-    session.start();
+    if (sequenceSession) sequenceSession->start();
+    else session.start();
     return app.exec();
 }

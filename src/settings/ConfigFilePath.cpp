@@ -20,16 +20,23 @@ bool IsInstalledProgramFolder(const QString& executableDir)
 
 }  // namespace
 
-QString ConfigFilePath(const QString& executableDir, const QString& fallbackDir)
+ConfigFileLocation PeekConfigFilePath(const QString& executableDir, const QString& fallbackDir)
 {
     const QString name = QString::fromLatin1(kConfigFileName);
-    const QString beside = QDir(executableDir).filePath(name);
+    const QString beside = QDir::cleanPath(QDir(executableDir).filePath(name));
     const QFileInfo dir(executableDir);
-    if (QFileInfo::exists(beside)) return QDir::cleanPath(beside);
-    if (dir.isDir() && dir.isWritable() && !IsInstalledProgramFolder(executableDir)) return QDir::cleanPath(beside);
+    if (QFileInfo::exists(beside)) return {beside, true};
+    if (dir.isDir() && dir.isWritable() && !IsInstalledProgramFolder(executableDir)) return {beside, false};
+    const QString fallback = QDir::cleanPath(QDir(fallbackDir).filePath(name));
+    return {fallback, QFileInfo::exists(fallback)};
+}
+
+QString ConfigFilePath(const QString& executableDir, const QString& fallbackDir)
+{
+    const ConfigFileLocation location = PeekConfigFilePath(executableDir, fallbackDir);
     // A folder that cannot be made shows up later, as the reason of the first failed write.
-    QDir().mkpath(fallbackDir);
-    return QDir::cleanPath(QDir(fallbackDir).filePath(name));
+    if (!location.exists) QDir().mkpath(QFileInfo(location.path).path());
+    return location.path;
 }
 
 QString ConfigFilePath(const QString& executableDir) { return ConfigFilePath(executableDir, UserConfigDir()); }

@@ -8,8 +8,9 @@ namespace zentor {
 
 inline constexpr char kConfigFileName[] = "Zentor_CFG.ini";
 
-// "<executableDir>/Zentor_CFG.ini" when the file already exists there or that folder is
-// writable; otherwise "<fallbackDir>/Zentor_CFG.ini", with fallbackDir created when missing.
+// "<executableDir>/Zentor_CFG.ini" when the file already exists there, or that folder is
+// writable and not the bin/ of an installed console; otherwise "<fallbackDir>/Zentor_CFG.ini",
+// with fallbackDir created when missing.
 QString ConfigFilePath(const QString& executableDir, const QString& fallbackDir);
 
 // The same with the user's configuration folder for the console as the fallback: the
@@ -19,5 +20,13 @@ QString ConfigFilePath(const QString& executableDir);
 
 // The user's configuration folder named above.
 QString UserConfigDir();
+
+// The path ConfigFilePath gives, found without creating anything, for a program that only
+// reads the console's file; exists tells whether the file is there yet.
+struct ConfigFileLocation {
+    QString path;
+    bool exists = false;
+};
+ConfigFileLocation PeekConfigFilePath(const QString& executableDir, const QString& fallbackDir);
 
 }  // namespace zentor

@@ -93,23 +93,16 @@ int SequenceItemCount(const QString& headerLine)
     return int(std::clamp<int64_t>(count, 0, std::numeric_limits<int>::max()));
 }
 
-ConfigLoadResult LoadConfiguration(IniProfile& profile, ConsoleStores& stores)
+namespace {
+
+bool hasMarker(const IniDocument& doc)
 {
-    ConfigLoadResult r;
-    IniDocument doc = profile.load();
+    return doc.read(name(kAppSection), name(kMarkerKey), QStringLiteral("Check")) == QLatin1String("true");
+}
 
-    if (doc.read(name(kAppSection), name(kMarkerKey), QStringLiteral("Check")) != QLatin1String("true")) {
-        r.seeded = true;
-        const IniEdit seed = SeedingEdit();
-        if (!profile.apply(seed)) {
-            r.seedWriteFailed = true;
-            r.seedError = profile.error();
-            r.warnings << QStringLiteral("The default settings could not be saved. %1").arg(r.seedError);
-        }
-        // The defaults serve this session even when the file could not take them.
-        doc.apply(seed);
-    }
-
+// The start-up load proper, from the file's content with the defaults already laid over it.
+void fillStores(const IniDocument& doc, ConsoleStores& stores, ConfigLoadResult& r)
+{
     const int64_t baud = LeadingInteger(doc.read(name(kComPortSection), name(kBaudRateKey)));
     stores.baudRate = int(std::clamp<int64_t>(baud, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 
@@ -145,6 +138,39 @@ ConfigLoadResult LoadConfiguration(IniProfile& profile, ConsoleStores& stores)
     warnDroppedItems(r, r.speedPresetItemsDropped, QStringLiteral("speed preset sequence"));
     warnDroppedItems(r, r.positionPresetItemsDropped, QStringLiteral("position preset sequence"));
     warnDroppedItems(r, r.userItemsDropped, QStringLiteral("user sequence"));
+}
+
+}  // namespace
+
+ConfigLoadResult LoadConfiguration(IniProfile& profile, ConsoleStores& stores)
+{
+    ConfigLoadResult r;
+    IniDocument doc = profile.load();
+
+    if (!hasMarker(doc)) {
+        r.seeded = true;
+        const IniEdit seed = SeedingEdit();
+        if (!profile.apply(seed)) {
+            r.seedWriteFailed = true;
+            r.seedError = profile.error();
+            r.warnings << QStringLiteral("The default settings could not be saved. %1").arg(r.seedError);
+        }
+        // The defaults serve this session even when the file could not take them.
+        doc.apply(seed);
+    }
+    fillStores(doc, stores, r);
+    return r;
+}
+
+ConfigLoadResult ReadConfiguration(const IniProfile& profile, ConsoleStores& stores)
+{
+    ConfigLoadResult r;
+    IniDocument doc = profile.load();
+    if (!hasMarker(doc)) {
+        r.seeded = true;
+        doc.apply(SeedingEdit());
+    }
+    fillStores(doc, stores, r);
     return r;
 }
 

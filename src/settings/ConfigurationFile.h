@@ -30,6 +30,7 @@ IniEdit SeedingEdit();
 
 struct ConfigLoadResult {
     bool seeded = false;           // the first-run marker was missing, so the defaults were written
+                                   // (ReadConfiguration: laid over the file's content in memory)
     bool seedWriteFailed = false;  // ... and they could not be saved; seedError says why
     QString seedError;
     int modelLinesDropped = 0;     // model list lines beyond the 100 the list holds
@@ -43,6 +44,11 @@ struct ConfigLoadResult {
 // expected cleared (ConsoleStores::clear); a user sequence with an empty "SET" leaves the user
 // store as it is. When the defaults cannot be saved, the stores are still filled with them.
 ConfigLoadResult LoadConfiguration(IniProfile& profile, ConsoleStores& stores);
+
+// The stores LoadConfiguration would fill from this file, without writing to it or creating it:
+// a file without the first-run marker (or none at all) is read with the defaults laid over it in
+// memory, as the console will see it after seeding it at its next start.
+ConfigLoadResult ReadConfiguration(const IniProfile& profile, ConsoleStores& stores);
 
 // The number of item lines a "SET" line announces: the integer reading of its second
 // comma-separated field; 0 when it has none or it is negative.

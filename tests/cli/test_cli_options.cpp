@@ -167,6 +167,17 @@ private slots:
         QTest::newRow("command after --") << "--sim -- --help" << "unknown command --help";
         QTest::newRow("second --") << "--sim -- write 3 -- 1" << "wrong number of arguments for write";
         QTest::newRow("options before -- still checked") << "--sim --slave 300 -- status" << "--slave must be 0..247";
+        QTest::newRow("sequence alone") << "--sim sequence" << "wrong number of arguments for sequence";
+        QTest::newRow("sequence verb") << "--sim sequence play speed" << "sequence takes list or run, not play";
+        QTest::newRow("sequence run unnamed") << "--sim sequence run" << "sequence run needs speed, position or user";
+        QTest::newRow("sequence unknown") << "sequence list torque" << "the sequence is speed, position or user, not torque";
+        QTest::newRow("sequence run without port") << "sequence run speed" << "no port given";
+        QTest::newRow("preset of the other type") << "--sim --type position sequence run speed"
+                                                  << "--type position contradicts the speed preset, a sequence of speed control";
+        QTest::newRow("config on status") << "--sim --config x.ini status" << "--config is for sequence only";
+        QTest::newRow("status-after on list") << "--status-after sequence list" << "--status-after is for sequence run only";
+        QTest::newRow("json on sequence list") << "--json sequence list" << "for status only";
+        QTest::newRow("every on sequence run") << "--sim --every 100 sequence run speed" << "for status only";
     }
     void refused()
     {
@@ -175,6 +186,38 @@ private slots:
         const CliParse p = ParseCliArguments(split(line));
         QVERIFY(!p.ok);
         QVERIFY2(p.error.contains(reason), qPrintable(p.error));
+    }
+
+    void sequenceCommands_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<QString>("sequence");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<bool>("statusAfter");
+        QTest::newRow("list all, no port needed") << "sequence list" << Command::SequenceList << "" << int(SpeedControl) << "" << false;
+        QTest::newRow("list one from a file") << "sequence list user --config /tmp/z.ini" << Command::SequenceList << "user"
+                                              << int(SpeedControl) << "/tmp/z.ini" << false;
+        QTest::newRow("run speed") << "--sim sequence run speed" << Command::SequenceRun << "speed" << int(SpeedControl) << "" << false;
+        QTest::newRow("run position takes its type") << "--port COM3 --json --status-after sequence run position"
+                                                     << Command::SequenceRun << "position" << int(PositionControl) << "" << true;
+        QTest::newRow("run position with its own type") << "--sim --type position sequence run position" << Command::SequenceRun
+                                                        << "position" << int(PositionControl) << "" << false;
+        // The user sequence's type comes from the file; a --type given is checked against it then.
+        QTest::newRow("run user") << "--sim --type position sequence run user" << Command::SequenceRun << "user"
+                                  << int(PositionControl) << "" << false;
+    }
+    void sequenceCommands()
+    {
+        QFETCH(QString, line);
+        const CliParse p = ParseCliArguments(split(line));
+        QVERIFY2(p.ok, qPrintable(p.error));
+        QTEST(p.options.command, "command");
+        QTEST(p.options.sequence, "sequence");
+        QTEST(int(p.options.type), "type");
+        QTEST(p.options.configPath, "config");
+        QTEST(p.options.statusAfter, "statusAfter");
     }
 
     void usageNamesEveryExitCode()

@@ -66,6 +66,9 @@ private slots:
         QTest::newRow("bad command line") << "--sim spin" << 2 << "";
         QTest::newRow("missing port") << "--port /nonexistent/port status" << 3 << "";
         QTest::newRow("help") << "--help" << 0 << "^usage: zentor-cli";
+        QTest::newRow("sequence list") << "--config " ZENTOR_SEEDED_INI " sequence list speed" << 0 << "^configuration: ";
+        QTest::newRow("sequence to a silent slave") << "--sim --slave 7 --config " ZENTOR_SEEDED_INI " sequence run speed" << 4 << "";
+        QTest::newRow("sequence file missing") << "--config /nonexistent/Zentor_CFG.ini sequence list" << 2 << "";
     }
     void roundTrips()
     {
@@ -108,6 +111,32 @@ private slots:
         }
     }
 
+    // The speed preset played against the embedded driver, and a status read after the END
+    // showing what the last steps set: speed 0, direction CCW.
+    void sequenceRunThenStatus()
+    {
+        const Result r = runCli({QStringLiteral("--sim"), QStringLiteral("--json"), QStringLiteral("--status-after"),
+                                 QStringLiteral("--config"), QStringLiteral(ZENTOR_SEEDED_INI), QStringLiteral("sequence"),
+                                 QStringLiteral("run"), QStringLiteral("speed")});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        const QStringList out = lines(r.out);
+        QCOMPARE(out.size(), 9);
+        const QList<QPair<int, int>> sent = {{3, 1}, {4, 0}, {2, 0}, {1, 1800}, {2, 1}, {1, 900}, {1, 0}};
+        for (int k = 0; k < 7; ++k) {
+            const QJsonObject step = json(out[k]);
+            QCOMPARE(step.value(QStringLiteral("item")).toInt(), k + 1);
+            QCOMPARE(step.value(QStringLiteral("register")).toInt(), sent[k].first);
+            QCOMPARE(step.value(QStringLiteral("value")).toInt(), sent[k].second);
+            QCOMPARE(step.value(QStringLiteral("result")).toString(), QStringLiteral("applied"));
+        }
+        QCOMPARE(json(out[7]).value(QStringLiteral("end")).toString(), QStringLiteral("Sequence Test END"));
+        const QJsonObject status = json(out[8]);
+        QCOMPARE(status.value(QStringLiteral("SpeedCommand")).toInt(), 0);
+        QCOMPARE(status.value(QStringLiteral("DirectionCommand")).toInt(), 1);
+        QCOMPARE(status.value(QStringLiteral("DirectionFeedback")).toInt(), 1);
+    }
+
     void sigtermEndsARepeatedStatus()
     {
         QProcess p;
@@ -119,6 +148,22 @@ private slots:
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
+    }
+
+    void ctrlCStopsASequence()
+    {
+        QProcess p;
+        p.start(QStringLiteral(ZENTOR_CLI), {QStringLiteral("--sim"), QStringLiteral("--json"), QStringLiteral("--config"),
+                                             QStringLiteral(ZENTOR_SEEDED_INI), QStringLiteral("sequence"), QStringLiteral("run"),
+                                             QStringLiteral("speed")});
+        QVERIFY(p.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(p.canReadLine(), 10000);  // the first step has been answered
+        ::kill(pid_t(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 130);
+        QVERIFY(!p.readAllStandardOutput().contains("Sequence Test END"));
+        QCOMPARE(p.readAllStandardError(), QByteArray("zentor-cli: interrupted\n"));
     }
 };
 

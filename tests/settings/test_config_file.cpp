@@ -246,6 +246,49 @@ private slots:
         QVERIFY(!r.seeded);
     }
 
+    // A reader that must not write (zentor-cli) sees what the console's load fills in, and
+    // leaves the file, or its absence, as it found it.
+    void readOnlyLoad_data()
+    {
+        QTest::addColumn<QString>("fixture");  // empty: no file
+        QTest::newRow("no file") << "";
+        QTest::newRow("marker TRUE: seeded again at the next start") << "marker_caps.ini";
+        QTest::newRow("seeded, with a user sequence") << "windows.ini";
+    }
+    void readOnlyLoad()
+    {
+        QFETCH(QString, fixture);
+        QTemporaryDir consoles;
+        const QString consolePath = consoles.filePath(QStringLiteral("Zentor_CFG.ini"));
+        if (!fixture.isEmpty()) {
+            QVERIFY(QFile::copy(fixturePath(fixture), path()));
+            QVERIFY(QFile::copy(fixturePath(fixture), consolePath));
+            QFile::setPermissions(consolePath, QFile::ReadOwner | QFile::WriteOwner);
+            QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+            QVERIFY(backdate(path()));
+        }
+        const QDateTime before = modified(path());
+
+        ConsoleStores read;
+        read.clear();
+        const ConfigLoadResult r = ReadConfiguration(IniProfile(path()), read);
+        QCOMPARE(entries(), fixture.isEmpty() ? QStringList{} : QStringList{"Zentor_CFG.ini"});
+        if (!fixture.isEmpty()) {
+            QCOMPARE(readBytes(path()), inifiles::fixture(fixture));
+            QCOMPARE(modified(path()), before);
+        }
+
+        IniProfile console(consolePath);
+        ConsoleStores loaded;
+        loaded.clear();
+        QCOMPARE(r.seeded, LoadConfiguration(console, loaded).seeded);
+        QCOMPARE(read.baudRate, loaded.baudRate);
+        QCOMPARE(used(read.modelList), used(loaded.modelList));
+        QCOMPARE(used(read.speedPreset), used(loaded.speedPreset));
+        QCOMPARE(used(read.positionPreset), used(loaded.positionPreset));
+        QCOMPARE(used(read.userSequence), used(loaded.userSequence));
+    }
+
     void itemCount_data()
     {
         QTest::addColumn<QString>("header");
@@ -296,6 +339,11 @@ private slots:
         if (fileThere) QVERIFY(writeBytes(QDir(exe).filePath(QStringLiteral("Zentor_CFG.ini")), "[Zentor]\n"));
         auto restore = qScopeGuard([&] { QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
         if (readOnly && !makeReadOnly(exe)) QSKIP("folder permissions do not bind this user (root)");
+        // Looking, as a reader does, finds the same place and makes no folder.
+        const ConfigFileLocation peeked = PeekConfigFilePath(exe, fallback);
+        QCOMPARE(peeked.path, QDir(beside ? exe : fallback).filePath(QStringLiteral("Zentor_CFG.ini")));
+        QCOMPARE(peeked.exists, fileThere);
+        QVERIFY(!QFileInfo::exists(fallback));
         const QString got = ConfigFilePath(exe, fallback);
         QCOMPARE(got, QDir(beside ? exe : fallback).filePath(QStringLiteral("Zentor_CFG.ini")));
         if (!beside) QVERIFY(QFileInfo(fallback).isDir());

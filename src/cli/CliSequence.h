@@ -1,0 +1,74 @@
+#pragma once
+// `sequence list` and `sequence run` of zentor-cli: lists the configuration's sequences, or
+// plays one with the console's SequenceRunner on its 100 ms tick, each step written at once
+// through CliMaster and reported when its answer has been judged. Runs on any Clock.
+//
+// As in the console, the runner does not wait for answers: a step whose answer has not come
+// when the next step goes counts as missed. The run tolerates one missed or refused answer;
+// the second, however far apart, ends it (exit 4 or 5 by that second one), as the console's
+// failure count stops communication. The END waits for the last step's answer to be judged.
+
+#include "CliMaster.h"
+#include "CliOptions.h"
+#include "CliSession.h"
+#include "SequenceFormat.h"
+#include "SequenceRunner.h"
+#include "SequenceSource.h"
+
+#include <functional>
+#include <memory>
+
+namespace zentor::cli {
+
+class CliSequence {
+public:
+    // source: from LoadSequenceSource for the same options. portName: the port to open for run
+    // (the simulated one of the sequence's control type with --sim).
+    CliSequence(const CliOptions& options, SequenceSource source, Clock& clock, PortProvider& ports, QString portName,
+                CliSession::Output output, std::function<QString()> openError = {});
+
+    // Starts the command; onFinished follows once with the exit code (never inside start).
+    void start();
+    // Ctrl-C or SIGTERM: the run stops where it is (nothing more is sent) with ExitInterrupted.
+    void interrupt();
+
+    std::function<void(int)> onFinished;
+    bool finished() const { return finished_; }
+    int exitCode() const { return exitCode_; }
+
+private:
+    void run();
+    void play();
+    void apply(const RunOutput& out);
+    void tick();
+    void send(const SequenceCommand& command, int item);
+    void judged(const ExchangeResult& r);
+    void report(const QString& result, const QByteArray& answer = {});
+    // Counts a missed or refused answer; the second one ends the run. True when it did.
+    bool countFailure(int exitCode, const QString& what);
+    void end();
+    void statusAfter();
+    void finish(int code);
+
+    CliOptions options_;
+    SequenceSource source_;
+    const NamedSequence* sequence_ = nullptr;  // the one run plays
+    Clock& clock_;
+    PortProvider& ports_;
+    QString portName_;
+    CliSession::Output output_;
+    std::function<QString()> openError_;
+    CliMaster master_;
+    SequenceRunner runner_;
+    int64_t startMs_ = 0;
+    int actionWidth_ = 0;      // of the longest action in the list, for the text lines
+    StepReport step_;          // the step sent last
+    bool awaiting_ = false;    // its answer is still to be judged
+    bool endDue_ = false;      // the runner reached END while an answer was awaited
+    int failures_ = 0;         // missed or refused answers in this run
+    bool finished_ = false;
+    int exitCode_ = -1;
+    std::unique_ptr<QObject> context_ = std::make_unique<QObject>();  // of the ticks; gone with the session
+};
+
+}  // namespace zentor::cli
