@@ -9,25 +9,6 @@
 
 namespace zentor::cli {
 
-namespace {
-
-// The request the console's SendSequenceCommand writes for a step.
-int buildRequest(uint8_t* frame, int slave, const SequenceCommand& c, int controlType)
-{
-    switch (c.kind) {
-    case WriteRegisterPair: {
-        const auto v = static_cast<uint32_t>(c.value);
-        const uint8_t block[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
-        return BuildWriteMultipleRegisters(frame, slave, RegisterLayout::registerIn(controlType, TargetPositionHigh), 2, block);
-    }
-    case ApplySettings:
-        return BuildWriteSingleRegister(frame, slave, kApplySettingsRegister, kApplySettingsValue);
-    default:
-        return BuildWriteSingleRegister(frame, slave, c.registerAddress, static_cast<uint16_t>(c.value));
-    }
-}
-
-}  // namespace
 
 CliSequence::CliSequence(const CliOptions& options, SequenceSource source, Clock& clock, PortProvider& ports,
                          QString portName, CliSession::Output output, std::function<QString()> openError)
@@ -160,7 +141,8 @@ void CliSequence::send(const SequenceCommand& command, int item)
     step_.command = command;
 
     uint8_t frame[kFrameBufferSize]{};
-    const int length = buildRequest(frame, options_.slave, command, sequence_->controlType);
+    const int length = BuildSequenceRequest(frame, options_.slave, command,
+                                            RegisterLayout::registerIn(sequence_->controlType, TargetPositionHigh));
     awaiting_ = true;
     auto done = [this](const ExchangeResult& r) { judged(r); };
     if (options_.slave == 0) master_.broadcast(frame, length, done);  // nobody answers one

@@ -62,6 +62,21 @@ int BuildWriteMultipleRegisters(uint8_t* out, int slaveAddress, int startAddress
     return AppendCrc(out, 7 + bytes);
 }
 
+int BuildSequenceRequest(uint8_t* out, int slaveAddress, const SequenceCommand& command, int pairRegister)
+{
+    switch (command.kind) {
+    case WriteRegisterPair: {
+        const auto v = static_cast<uint32_t>(command.value);
+        const uint8_t block[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+        return BuildWriteMultipleRegisters(out, slaveAddress, pairRegister, 2, block);
+    }
+    case ApplySettings:
+        return BuildWriteSingleRegister(out, slaveAddress, kApplySettingsRegister, kApplySettingsValue);
+    default:
+        return BuildWriteSingleRegister(out, slaveAddress, command.registerAddress, static_cast<uint16_t>(command.value));
+    }
+}
+
 ResponseCheck ValidateAndApplyResponse(const uint8_t* rx, int length, const uint8_t* request,
                                        RegisterImage& image, bool& settingsChanged)
 {

@@ -2,6 +2,7 @@
 // The three requests the console sends (functions 03, 06 and 16) and the one check that
 // judges an answer against the request written last and mirrors its registers.
 
+#include "DriverCommands.h"
 #include "RegisterMap.h"
 
 #include <cstdint>
@@ -28,6 +29,10 @@ int BuildReadHoldingRegisters(uint8_t* out, int slaveAddress, int quantity);
 int BuildWriteSingleRegister(uint8_t* out, int slaveAddress, int registerAddress, uint16_t value);
 // data: 2 * quantity bytes already in wire order (high byte of each register first).
 int BuildWriteMultipleRegisters(uint8_t* out, int slaveAddress, int startAddress, int quantity, const uint8_t* data);
+
+// The request a step of a sequence becomes: function 06 of the low 16 bits of the value, or
+// the apply command, or function 16 of the 32-bit value (high word first) from pairRegister.
+int BuildSequenceRequest(uint8_t* out, int slaveAddress, const SequenceCommand& command, int pairRegister);
 
 // request: the frame written last. On Applied the image holds the confirmed registers and a
 // confirmed write has raised settingsChanged.

@@ -103,21 +103,8 @@ void CZentorDlg::SendSequenceCommand(const SequenceCommand& command)
         env_.notifier.message(this, QStringLiteral("Check COM Port Device"));
         return;
     }
-    int length = 0;
-    switch (command.kind) {
-    case WriteRegisterPair: {
-        const auto v = static_cast<uint32_t>(command.value);
-        const uint8_t block[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
-        length = BuildWriteMultipleRegisters(commandFrame_, slaveAddress_, regs_.layout.registerOf(TargetPositionHigh), 2, block);
-        break;
-    }
-    case ApplySettings:
-        length = BuildWriteSingleRegister(commandFrame_, slaveAddress_, kApplySettingsRegister, kApplySettingsValue);
-        break;
-    default:
-        length = BuildWriteSingleRegister(commandFrame_, slaveAddress_, command.registerAddress, static_cast<uint16_t>(command.value));
-        break;
-    }
+    const int length =
+        BuildSequenceRequest(commandFrame_, slaveAddress_, command, regs_.layout.registerOf(TargetPositionHigh));
     // A command waiting in the slot is dropped: the sequence owns the line while it runs.
     pending_.kind = StatusRead;
     pending_.address = 0;

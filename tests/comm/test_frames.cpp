@@ -32,6 +32,28 @@ struct Exchange {
 class TestFrames : public QObject {
     Q_OBJECT
 private slots:
+    void sequenceRequests_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("reg");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QByteArray>("frame");  // without the checksum
+        QTest::newRow("write") << int(WriteRegister) << 1 << 1800 << QByteArray::fromHex("640600010708");
+        QTest::newRow("write keeps the low 16 bits") << int(WriteRegister) << 31 << 70000 << QByteArray::fromHex("6406001F1170");
+        QTest::newRow("pair, negative") << int(WriteRegisterPair) << 33 << -200 << QByteArray::fromHex("64100021000204FFFFFF38");
+        QTest::newRow("apply") << int(ApplySettings) << 0 << 0 << QByteArray::fromHex("6406F001A1A1");
+    }
+    void sequenceRequests()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, reg);
+        QFETCH(int, value);
+        QFETCH(QByteArray, frame);
+        uint8_t out[kFrameBufferSize]{};
+        const int n = BuildSequenceRequest(out, 100, SequenceCommand{kind, reg, value}, 33);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(out), n), WithCrc(frame));
+    }
+
     void crc()
     {
         QCOMPARE(Crc16Modbus(nullptr, 0), uint16_t(0xFFFF));
