@@ -42,12 +42,15 @@ bool PollFailureModel::judge(bool good)
 {
     if (!awaiting_) return true;  // nothing awaits the frame: it is not judged
     if (count_ >= 2) {
+        ++failedAtJudge_;
         fail();
         return false;
     }
     if (good) {
+        ++applied_;
         awaiting_ = false;
     } else {
+        ++refused_;
         ++count_;
     }
     return true;

@@ -36,6 +36,11 @@ public:
     int failures() const { return failures_; }
     int count() const { return count_; }
     int64_t exchanges() const { return exchanges_; }
+    // Frames judged: taken as good, refused and counted, or met by the failure (the count was
+    // already at 2).
+    int64_t applied() const { return applied_; }
+    int64_t refused() const { return refused_; }
+    int64_t failedAtJudge() const { return failedAtJudge_; }
 
 private:
     // A frame of the answer judged; false once communication has failed.
@@ -47,6 +52,9 @@ private:
     bool awaiting_ = false;
     int failures_ = 0;
     int64_t exchanges_ = 0;
+    int64_t applied_ = 0;
+    int64_t refused_ = 0;
+    int64_t failedAtJudge_ = 0;
 };
 
 // Failures a whole run of answers gives.

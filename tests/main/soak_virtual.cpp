@@ -80,26 +80,31 @@ bool modelHoldsByHand()
         std::vector<Fault> faults;
         int failures;
         int countAfter;
+        int refused;        // frames refused and counted
+        int failedAtJudge;  // frames met by the failure
     };
     const std::vector<Case> cases = {
-        {"nothing", {}, 0, 0},
-        {"one silence is tolerated", {F::Silent}, 0, 1},
-        {"good answers do not reset the count", {F::Silent, F::None, F::None, F::None, F::Silent}, 1, 0},
-        {"a refused answer counts when judged and at the next status phase", {F::BadChecksum}, 1, 0},
-        {"an exception answer is refused like a bad checksum", {F::Exception, F::Silent}, 1, 1},
-        {"split: two refused frames, then the status phase", {F::Split}, 1, 0},
-        {"split after a silence: the second frame finds the count at 2", {F::Silent, F::Split}, 1, 0},
-        {"the count starts again after a failure", {F::Split, F::Silent, F::None, F::Silent}, 2, 0},
-        {"three silences: one failure, one left over", {F::Silent, F::Silent, F::Silent}, 1, 1},
-        {"mixed", {F::Silent, F::Exception, F::Silent, F::Silent, F::BadChecksum}, 3, 0},
+        {"nothing", {}, 0, 0, 0, 0},
+        {"one silence is tolerated", {F::Silent}, 0, 1, 0, 0},
+        {"good answers do not reset the count", {F::Silent, F::None, F::None, F::None, F::Silent}, 1, 0, 0, 0},
+        {"a refused answer counts when judged and at the next status phase", {F::BadChecksum}, 1, 0, 1, 0},
+        {"an exception answer is refused like a bad checksum", {F::Exception, F::Silent}, 1, 1, 1, 0},
+        {"split: two refused frames, then the status phase", {F::Split}, 1, 0, 2, 0},
+        {"split after a silence: the second frame finds the count at 2", {F::Silent, F::Split}, 1, 0, 1, 1},
+        {"the count starts again after a failure", {F::Split, F::Silent, F::None, F::Silent}, 2, 0, 2, 0},
+        {"three silences: one failure, one left over", {F::Silent, F::Silent, F::Silent}, 1, 1, 0, 0},
+        {"mixed", {F::Silent, F::Exception, F::Silent, F::Silent, F::BadChecksum}, 3, 0, 2, 0},
     };
     bool ok = true;
     for (const Case& c : cases) {
         PollFailureModel m;
         for (Fault f : c.faults) m.exchange(f);
-        if (m.failures() != c.failures || m.count() != c.countAfter || ExpectedFailures(c.faults) != c.failures) {
-            std::printf("model_hand_check FAILED: %s: failures %d (by hand %d), count %d (by hand %d)\n", c.why,
-                        m.failures(), c.failures, m.count(), c.countAfter);
+        if (m.failures() != c.failures || m.count() != c.countAfter || m.refused() != c.refused ||
+            m.failedAtJudge() != c.failedAtJudge || ExpectedFailures(c.faults) != c.failures) {
+            std::printf("model_hand_check FAILED: %s: failures %d (by hand %d), count %d (%d), refused %lld (%d), "
+                        "met by the failure %lld (%d)\n",
+                        c.why, m.failures(), c.failures, m.count(), c.countAfter, static_cast<long long>(m.refused()),
+                        c.refused, static_cast<long long>(m.failedAtJudge()), c.failedAtJudge);
             ok = false;
         }
     }
@@ -191,6 +196,10 @@ int main(int argc, char* argv[])
     int64_t largestGapAt = 0;
     int64_t offCadence = 0;  // gaps within one run of communication other than 300 ms
     int64_t largestRestart = 0;
+    // The answers as the window judged them (its reports of each frame it took).
+    int64_t seenApplied = 0;
+    int64_t seenRefused = 0;
+    int64_t seenUnjudged = 0;  // taken but not checked: the failure met it, or nothing awaited it
     std::deque<Fault> recent;  // the last answers' faults, for the report of a disagreement
     QString disagreement;
 
@@ -203,14 +212,23 @@ int main(int argc, char* argv[])
         }
         // Every exchange before this one has run its course: the window's failures so far must
         // be those the rules give for the answers so far.
-        if (disagreement.isEmpty() && notes.failures != model.failures()) {
+        if (disagreement.isEmpty() &&
+            (notes.failures != model.failures() || seenApplied != model.applied() || seenRefused != model.refused() ||
+             seenUnjudged != model.failedAtJudge())) {
             QString faults;
             for (Fault f : recent) faults += QString::fromLatin1(FaultName(f)) + QLatin1Char(' ');
-            disagreement = QStringLiteral("at status read %1 (%2 ms): seen %3, expected %4; last answers: %5")
+            disagreement = QStringLiteral("before status read %1 (%2 ms): failures seen %3 expected %4, frames "
+                                          "applied %5/%6, refused %7/%8, met by the failure %9/%10; last answers: %11")
                                .arg(statusReads + 1)
                                .arg(now)
                                .arg(notes.failures)
                                .arg(model.failures())
+                               .arg(seenApplied)
+                               .arg(model.applied())
+                               .arg(seenRefused)
+                               .arg(model.refused())
+                               .arg(seenUnjudged)
+                               .arg(model.failedAtJudge())
                                .arg(faults.trimmed());
         }
         ++statusReads;
@@ -241,6 +259,12 @@ int main(int argc, char* argv[])
     AssembleConsole(window);
     window.show();
     auto button = [&](int id) { return window.controlAs<QPushButton>(id); };
+    window.AddTrafficListener([&](const TrafficEvent& e) {
+        if (e.kind != TrafficEvent::Answer) return;
+        if (e.check == Applied) ++seenApplied;
+        else if (e.check == 0) ++seenUnjudged;
+        else ++seenRefused;
+    });
 
     // The operator's part: after each failure, OK, then Start again once the busy guard is free.
     QObject operatorContext;
@@ -330,6 +354,7 @@ int main(int argc, char* argv[])
         QCoreApplication::processEvents();
         hang = watch();
     }
+    clock.advance(200);  // the answer to that read is judged
     const long rssEnd = residentKb();
     const long liveEnd = residentKbBesidesCache();
     const double seconds = double(wall.elapsed()) / 1000.0;
@@ -345,6 +370,10 @@ int main(int argc, char* argv[])
                 static_cast<long long>(injected[3]), static_cast<long long>(injected[4]));
     std::printf("failures_seen %d\n", notes.failures);
     std::printf("failures_expected %d\n", model.failures());
+    std::printf("frames judged (seen/expected): applied %lld/%lld, refused %lld/%lld, met by the failure %lld/%lld\n",
+                static_cast<long long>(seenApplied), static_cast<long long>(model.applied()),
+                static_cast<long long>(seenRefused), static_cast<long long>(model.refused()),
+                static_cast<long long>(seenUnjudged), static_cast<long long>(model.failedAtJudge()));
     if (!disagreement.isEmpty()) std::printf("first_disagreement %s\n", qPrintable(disagreement));
     if (notes.others > 0) std::printf("other_messages %d (first: %s)\n", notes.others, qPrintable(notes.firstOther));
     if (startsIgnored > 0) std::printf("starts_ignored %d\n", startsIgnored);
