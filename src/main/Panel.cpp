@@ -336,9 +336,10 @@ void CZentorDlg::RefreshColours()
     for (auto it = controls_.all().cbegin(); it != controls_.all().cend(); ++it) {
         QWidget* w = it.value();
         if (auto* button = qobject_cast<QPushButton*>(w)) {
+            // The palette of a button is left alone: a style caches the buttons it draws by
+            // their palettes, and a fresh palette at every change of state would leave a new
+            // entry behind each time.
             const bool red = panel::ButtonActive(it.key(), regs_, controlType_, running_, button->isEnabled());
-            paint(button, red ? std::optional<QColor>(panel::kActiveButton) : std::nullopt,
-                  red ? std::optional<QColor>(Qt::white) : std::nullopt, QPalette::Button);
             const QString style = red ? activeStyle : QString();
             if (button->styleSheet() != style) button->setStyleSheet(style);
             continue;
