@@ -9,18 +9,24 @@
 #include "ConfigurationFile.h"
 #include "ControlIds.h"
 #include "DrawStatic.h"
+#include "GraphExport.h"
 #include "PanelColours.h"
 #include "ProjectInfo.h"
 #include "TypingLimit.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QImageWriter>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QSlider>
 
 namespace zentor {
@@ -197,6 +203,9 @@ void CZentorDlg::buildWindow()
     chart_ = new CChartDraw(this);
     chart_->setGeometry(214, 226, 430, 190);
     registerControl(ids::CurrentGraph, chart_);
+    // Its own context menu: the graph or its samples to a file.
+    chart_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(chart_, &QWidget::customContextMenuRequested, this, &CZentorDlg::ShowGraphMenu);
     label(0, this, QRect(214, 422, 300, 18), QStringLiteral("Rotor Angle"))->setFont(boldFont(12));
     dial_ = new CDrawStatic(this);
     dial_->setGeometry(214, 442, 232, 232);
@@ -303,6 +312,7 @@ void CZentorDlg::buildWindow()
     control(ids::MotorConfig)->setToolTip(QStringLiteral("Motor Settings Change"));
     control(ids::RpmDisplay)->setToolTip(QStringLiteral("Toggle View RPM Mode"));
     control(ids::AngleDial)->setToolTip(QStringLiteral("View Current Angle Position & Setting Position"));
+    chart_->setToolTip(QStringLiteral("Motor current; right-click to save the graph or its samples"));
 
 }
 
@@ -470,6 +480,80 @@ void CZentorDlg::OnInfo()
 void CZentorDlg::OpenAddress(const QUrl& address, const QString& whatFailed)
 {
     if (!env_.openUrl || !env_.openUrl(address)) env_.notifier.message(this, whatFailed);
+}
+
+}  // namespace zentor
+
+namespace zentor {
+
+static_assert(ChartSeries::kRingSize == 1024, "one sample time per place of the graph's ring");
+
+QString CZentorDlg::ChooseSaveFile(QWidget* parent, const QString& title, const QString& proposedName,
+                                   const QString& filter)
+{
+    return env_.chooseSaveFile ? env_.chooseSaveFile(parent, title, proposedName, filter) : QString();
+}
+
+void CZentorDlg::ShowGraphMenu(const QPoint& at)
+{
+    auto* menu = new QMenu(chart_);
+    menu->setObjectName(QStringLiteral("graphMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(QStringLiteral("Save Graph as PNG..."), this, &CZentorDlg::SaveGraphImage);
+    menu->addAction(QStringLiteral("Save Samples as CSV..."), this, &CZentorDlg::SaveGraphSamples);
+    menu->popup(chart_->mapToGlobal(at));
+}
+
+namespace {
+
+// Writes the file whole or not at all: the file chosen is replaced only by a complete one.
+// Empty on success, else the file and the reason.
+template <class Write>
+QString SaveWhole(const QString& path, Write write)
+{
+    QSaveFile file(path);
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly)) {
+        reason = file.errorString();
+    } else if (!write(file, reason)) {
+        if (reason.isEmpty()) reason = file.errorString();
+        file.cancelWriting();
+    } else if (!file.commit()) {
+        reason = file.errorString();
+    }
+    return reason.isEmpty() ? QString() : QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString Stamp() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")); }
+
+}  // namespace
+
+void CZentorDlg::SaveGraphImage()
+{
+    const QString path = ChooseSaveFile(this, QStringLiteral("Save the current graph"),
+                                        QStringLiteral("zentor-current-%1.png").arg(Stamp()),
+                                        QStringLiteral("PNG images (*.png)"));
+    if (path.isEmpty()) return;
+    // The graph's own image: drawn at the screen's device pixel ratio, without the sunken edge.
+    const QImage image = chart_->Bitmap();
+    const QString failure = SaveWhole(path, [&image](QSaveFile& file, QString& reason) {
+        QImageWriter writer(&file, "png");
+        if (writer.write(image)) return true;
+        reason = writer.errorString();
+        return false;
+    });
+    if (!failure.isEmpty()) env_.notifier.message(this, QStringLiteral("The graph could not be saved."), failure);
+}
+
+void CZentorDlg::SaveGraphSamples()
+{
+    const QString path = ChooseSaveFile(this, QStringLiteral("Save the samples of the current graph"),
+                                        QStringLiteral("zentor-current-%1.csv").arg(Stamp()),
+                                        QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty()) return;
+    const QByteArray csv = GraphSamplesCsv(*series_, sampleTimes_);
+    const QString failure = SaveWhole(path, [&csv](QSaveFile& file, QString&) { return file.write(csv) == csv.size(); });
+    if (!failure.isEmpty()) env_.notifier.message(this, QStringLiteral("The samples could not be saved."), failure);
 }
 
 }  // namespace zentor
