@@ -31,6 +31,11 @@ const char* kUsage =
     "  --json                 status: one JSON object per read, role name -> raw value\n"
     "  --every MS             status: read again every MS milliseconds until Ctrl-C\n"
     "  --count N              status: end after N reads (every 300 ms without --every)\n"
+    "  --csv                  status: CSV, a header and one row per read: the time, the\n"
+    "                         decoded quantities and the raw registers\n"
+    "  --output FILE          status: write the reads to FILE (created or emptied) instead\n"
+    "                         of standard output; each read is written whole, and a write\n"
+    "                         that fails leaves the reads before it and ends with 6\n"
     "  --help                 this text\n"
     "  --                     the end of the options: what follows are the command and\n"
     "                         its arguments, even when they begin with a dash\n"
@@ -44,6 +49,7 @@ const char* kUsage =
     "  3    the port will not open, a request could not be written, or the port went away\n"
     "  4    no answer\n"
     "  5    bad answer (checksum, address, function, quantity or register mismatch)\n"
+    "  6    status --output: the file could not be written\n"
     "  130  interrupted before the answer came\n";
 
 struct Value {
@@ -54,6 +60,7 @@ struct Value {
 constexpr Value kOptions[] = {
     {"--port", true}, {"--sim", false}, {"--type", true},  {"--slave", true}, {"--baud", true},
     {"--json", false}, {"--every", true}, {"--count", true}, {"--help", false},
+    {"--csv", false}, {"--output", true},
 };
 
 bool isOptionLike(const QString& a)
@@ -173,6 +180,11 @@ CliParse ParseCliArguments(const QStringList& args)
             every = value;
         } else if (name == QLatin1String("--count")) {
             count = value;
+        } else if (name == QLatin1String("--csv")) {
+            o.csv = true;
+        } else if (name == QLatin1String("--output")) {
+            if (value.isEmpty()) return fail(QStringLiteral("--output needs a file"));
+            o.output = value;
         }
     }
 
@@ -256,6 +268,9 @@ CliParse ParseCliArguments(const QStringList& args)
 
     if (o.command != Command::Status && (o.json || o.everyMs > 0 || o.count > 0))
         return fail(QStringLiteral("--json, --every and --count are for status only"));
+    if (o.command != Command::Status && (o.csv || !o.output.isEmpty()))
+        return fail(QStringLiteral("--csv and --output are for status only"));
+    if (o.csv && o.json) return fail(QStringLiteral("--csv and --json exclude each other"));
     if (o.sim && portGiven) return fail(QStringLiteral("--sim and --port exclude each other"));
     if (o.command != Command::Ports && !o.sim && !portGiven)
         return fail(QStringLiteral("no port given: --port NAME|PATH or --sim"));

@@ -16,6 +16,7 @@ enum ExitCode : int {
     ExitPort = 3,         // the port will not open, a write did not go out, or the port went away
     ExitNoAnswer = 4,     // no complete answer within the answer time-out
     ExitBadAnswer = 5,    // an answer that fails the check (checksum, address, function, quantity, register)
+    ExitOutput = 6,       // status --output: the file could not be written
     ExitInterrupted = 130 // Ctrl-C or SIGTERM before a single command was answered
 };
 
@@ -37,6 +38,10 @@ struct CliOptions {
     uint16_t value = 0;        // write: the value in 16 bits (negative in two's complement)
     int32_t steps = 0;         // write-position
     int newAddress = 0;        // set-id
+
+    // status as CSV rows (the recording's columns) and status into a file
+    bool csv = false;
+    QString output;            // empty: standard output
 };
 
 struct CliParse {

@@ -12,25 +12,25 @@
 namespace zentor::monitor {
 
 RecordPanel::RecordPanel(ConsoleHost& host, QWidget* parent)
-    : QGroupBox(QStringLiteral("Record"), parent), host_(host), recorder_(host)
+    : CaptionedGroup(QStringLiteral("Record"), parent), host_(host), recorder_(host)
 {
     record_ = new QPushButton(QStringLiteral("Record..."), this);
-    record_->setGeometry(10, 24, 84, 30);
+    record_->setGeometry(10, kTop + 2, 84, 30);
     record_->setAutoDefault(false);
     record_->setToolTip(QStringLiteral("Record every status read into a CSV file: time, the quantities shown and the raw registers"));
     stop_ = new QPushButton(QStringLiteral("Stop"), this);
-    stop_->setGeometry(100, 24, 84, 30);
+    stop_->setGeometry(98, kTop + 2, 84, 30);
     stop_->setAutoDefault(false);
     stop_->setToolTip(QStringLiteral("End the recording; the file keeps every row written"));
     state_ = new QLabel(this);
-    state_->setGeometry(10, 60, 174, 18);
+    state_->setGeometry(10, kTop + 40, 172, 18);
     QFont bold = state_->font();
     bold.setBold(true);
     state_->setFont(bold);
     file_ = new QLabel(this);
-    file_->setGeometry(10, 80, 174, 18);
+    file_->setGeometry(10, kTop + 60, 172, 18);
     rows_ = new QLabel(this);
-    rows_->setGeometry(10, 100, 174, 18);
+    rows_->setGeometry(10, kTop + 80, 172, 18);
     connect(record_, &QPushButton::clicked, this, &RecordPanel::Record);
     connect(stop_, &QPushButton::clicked, this, &RecordPanel::Stop);
     recorder_.onRow = [this] { rows_->setText(QStringLiteral("Rows: %1").arg(recorder_.rows())); };

@@ -3,9 +3,8 @@
 // status read into it, Stop ends it; the file and the rows written so far are shown while it
 // runs. A recording that ends by itself says why in a message.
 
+#include "CaptionedGroup.h"
 #include "StatusRecorder.h"
-
-#include <QGroupBox>
 
 class QLabel;
 class QPushButton;
@@ -16,7 +15,7 @@ class ConsoleHost;
 
 namespace zentor::monitor {
 
-class RecordPanel final : public QGroupBox {
+class RecordPanel final : public CaptionedGroup {
     Q_OBJECT
 public:
     RecordPanel(ConsoleHost& host, QWidget* parent);

@@ -26,7 +26,7 @@ TrafficWindow::TrafficWindow(ConsoleHost& host, QWidget* parent) : QDialog(paren
 {
     setWindowTitle(QStringLiteral("Zentor - Traffic"));
     setModal(false);
-    resize(1080, 520);
+    resize(1100, 520);
 
     table_ = new QTableView(this);
     table_->setModel(&model_);
@@ -45,7 +45,7 @@ TrafficWindow::TrafficWindow(ConsoleHost& host, QWidget* parent) : QDialog(paren
     QHeaderView* h = table_->horizontalHeader();
     h->setSectionResizeMode(QHeaderView::Interactive);
     h->setStretchLastSection(true);
-    const int widths[kTrafficColumns] = {84, 40, 330, 330, 150, 90};
+    const int widths[kTrafficColumns] = {80, 36, 380, 290, 160, 100};
     for (int c = 0; c < kTrafficColumns; ++c) table_->setColumnWidth(c, widths[c]);
 
     pause_ = new QPushButton(QStringLiteral("Pause"), this);

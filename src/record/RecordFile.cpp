@@ -2,10 +2,16 @@
 
 #include <QDir>
 
+#include <csignal>
+
 namespace zentor::record {
 
 bool RecordFile::open(const QString& path)
 {
+#ifdef SIGXFSZ
+    // A file-size limit is a failed write like a full disk, not the end of the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     close();
     path_ = path;
     error_.clear();
