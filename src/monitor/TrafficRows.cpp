@@ -11,6 +11,7 @@ int u8(const QByteArray& f, int i) { return static_cast<uint8_t>(f[i]); }
 int u16(const QByteArray& f, int i) { return u8(f, i) << 8 | u8(f, i + 1); }
 QString hex4(int v) { return QString::number(v, 16).toUpper().rightJustified(4, QLatin1Char('0')); }
 QString hex2(int v) { return QString::number(v, 16).toUpper().rightJustified(2, QLatin1Char('0')); }
+QString registers(int n) { return n == 1 ? QStringLiteral("1 register") : QStringLiteral("%1 registers").arg(n); }
 
 // The register values of a block, "0 1200"; at most a few, then "...".
 QString Values(const QByteArray& f, int from, int count)
@@ -28,7 +29,7 @@ QString DecodeRequest(const QByteArray& f)
     switch (function) {
     case 0x03:
         if (f.size() < 6) break;
-        return QStringLiteral("read %1 registers from %2").arg(u16(f, 4)).arg(u16(f, 2));
+        return QStringLiteral("read %1 from %2").arg(registers(u16(f, 4))).arg(u16(f, 2));
     case 0x06: {
         if (f.size() < 6) break;
         const int reg = u16(f, 2), value = u16(f, 4);
@@ -39,7 +40,7 @@ QString DecodeRequest(const QByteArray& f)
     case 0x10: {
         if (f.size() < 7) break;
         const int count = u16(f, 4);
-        return QStringLiteral("write %1 registers from %2: %3").arg(count).arg(u16(f, 2)).arg(Values(f, 7, count));
+        return QStringLiteral("write %1 from %2: %3").arg(registers(count)).arg(u16(f, 2)).arg(Values(f, 7, count));
     }
     default:
         return QStringLiteral("function %1").arg(hex2(function));
@@ -61,14 +62,14 @@ QString DecodeAnswer(const QByteArray& f)
     case 0x03: {
         if (f.size() < 3) break;
         const int bytes = u8(f, 2);
-        return QStringLiteral("%1 registers (%2 bytes)").arg(bytes / 2).arg(bytes);
+        return QStringLiteral("%1 (%2 bytes)").arg(registers(bytes / 2)).arg(bytes);
     }
     case 0x06:
         if (f.size() < 6) break;
         return QStringLiteral("register %1 = %2 (0x%3) echoed").arg(u16(f, 2)).arg(u16(f, 4)).arg(hex4(u16(f, 4)));
     case 0x10:
         if (f.size() < 6) break;
-        return QStringLiteral("%1 registers from %2 written").arg(u16(f, 4)).arg(u16(f, 2));
+        return QStringLiteral("%1 from %2 written").arg(registers(u16(f, 4))).arg(u16(f, 2));
     default:
         return QStringLiteral("function %1").arg(hex2(function));
     }
