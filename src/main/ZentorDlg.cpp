@@ -79,6 +79,11 @@ CZentorDlg::CZentorDlg(ConsoleEnv env, QWidget* parent)
 CZentorDlg::~CZentorDlg()
 {
     qApp->removeEventFilter(this);
+    // The windows and groups on this one may have listeners registered with it: they go while
+    // it is still whole, not after its members are gone.
+    const QObjectList children = this->children();
+    for (QObject* child : children)
+        if (child->isWidgetType()) delete child;
     // The link is let go of before the window is gone, and without a message box.
     if (link_) {
         link_->Stop();
