@@ -1,6 +1,7 @@
 // zentor-cli as a program, against its embedded simulated driver in real time: each command's
 // round trip, the exit codes, and SIGTERM ending a repeated status.
 
+#include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -106,6 +107,33 @@ private slots:
             // The low byte of register 0 is the driver's address.
             QCOMPARE(o.value(QStringLiteral("DeviceIdRegister")).toInt() & 0xFF, 100);
         }
+    }
+
+    void statusCsvOfTheSimulatedDriver_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("registers");
+        QTest::newRow("speed") << "speed" << 34;
+        QTest::newRow("position") << "position" << 41;
+    }
+    void statusCsvOfTheSimulatedDriver()
+    {
+        QFETCH(QString, type);
+        QFETCH(int, registers);
+        const Result r = runCli({QStringLiteral("--sim"), QStringLiteral("--type"), type, QStringLiteral("--csv"), QStringLiteral("status")});
+        QCOMPARE(r.code, 0);
+        const QStringList out = lines(r.out);
+        QCOMPARE(out.size(), 2);
+        const QStringList header = out[0].split(QLatin1Char(','));
+        const QStringList row = out[1].split(QLatin1Char(','));  // no field of a status row needs quotes
+        QCOMPARE(header.size(), 15 + registers);
+        QCOMPARE(row.size(), header.size());
+        QCOMPARE(header.mid(0, 4), (QStringList{"time", "elapsed_ms", "control_type", "rpm"}));
+        QCOMPARE(row[2], type);
+        QVERIFY2(QDateTime::fromString(row[0], Qt::ISODateWithMs).isValid(), qPrintable(row[0]));
+        // Register 0 holds the driver's address.
+        QCOMPARE(header[15], QStringLiteral("reg0_DeviceIdRegister"));
+        QCOMPARE(row[15].toInt() & 0xFF, 100);
     }
 
     void sigtermEndsARepeatedStatus()
