@@ -1,12 +1,16 @@
 #pragma once
-// The traffic view's table: a ring of the last 10,000 rows, appended at the end and dropped
-// from the front as the ring turns. Paused, the table stops moving while new rows are still
-// kept; they appear when it goes on.
+// The traffic view's table: the last 10,000 rows in a ring. New rows wait until the table is
+// brought up to date (showNew), which appends them at the end and drops as many from the front
+// as the ring must, each as one change: the owner decides how often the table moves. Paused,
+// the table stands still and new rows keep waiting; they appear when it goes on.
 
 #include "RowRing.h"
 #include "TrafficRows.h"
 
 #include <QAbstractTableModel>
+#include <QBrush>
+#include <QFont>
+#include <deque>
 
 namespace zentor::monitor {
 
@@ -14,6 +18,8 @@ class TrafficModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int kCapacity = 10000;
+    // Bytes of a frame the table shows; more than its column holds at any usual width.
+    static constexpr int kBytesShown = 40;
 
     explicit TrafficModel(QObject* parent = nullptr, int capacity = kCapacity);
 
@@ -22,26 +28,33 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // Keeps a row; it waits for showNew(). Of the rows waiting, only the last capacity are kept.
     void append(TrafficRow row);
+    // Brings the table up to date with the rows waiting, unless paused.
+    void showNew();
     void setPaused(bool paused);
     bool paused() const { return paused_; }
-    // Drops every row, shown or kept while paused.
+    // Drops every row, shown or waiting.
     void clear();
 
     // The row shown at a table row; the caller has checked the row against rowCount().
-    const TrafficRow& rowAt(int row) const { return ring_.at(shownFirst_ + row); }
-    // Every row kept, shown or not yet (while paused), oldest first.
-    int keptCount() const { return ring_.size(); }
-    const TrafficRow& keptAt(int i) const { return ring_.at(ring_.first() + i); }
-    // Rows kept while paused that the table does not show yet.
-    int waiting() const { return static_cast<int>(ring_.end() - shownEnd_); }
+    const TrafficRow& rowAt(int row) const { return shown_.at(shown_.first() + row); }
+    // Every row kept, shown or waiting, oldest first: the last capacity rows that came.
+    int keptCount() const;
+    const TrafficRow& keptAt(int i) const;
+    // Rows kept that the table does not show yet.
+    int waiting() const { return static_cast<int>(waiting_.size()); }
 
 private:
-    RowRing<TrafficRow> ring_;
-    // The table shows the rows with sequence numbers shownFirst_ .. shownEnd_ - 1.
-    int64_t shownFirst_ = 0;
-    int64_t shownEnd_ = 0;
+    int capacity_;
+    RowRing<TrafficRow> shown_;
+    std::deque<TrafficRow> waiting_;
     bool paused_ = false;
+    // What painting asks for again and again, made once.
+    QFont fixedFont_;
+    QBrush refusedBrush_;
+    QBrush notAwaitedBrush_;
+    QBrush eventBrush_;
 };
 
 }  // namespace zentor::monitor

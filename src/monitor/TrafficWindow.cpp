@@ -120,6 +120,7 @@ void TrafficWindow::watch()
         TrafficRow gap;
         gap.kind = TrafficRow::Gap;
         model_.append(gap);
+        showNow();
     }
     listener_ = host_.AddTrafficListener([this](const TrafficEvent& e) { onTraffic(e); });
     refreshStatus();
@@ -137,6 +138,28 @@ void TrafficWindow::onTraffic(const TrafficEvent& e)
     if (e.kind == TrafficEvent::PortOpened) openedAtUs_ = e.atUs;
     model_.append(MakeTrafficRow(e, openedAtUs_));
     if (e.kind == TrafficEvent::PortClosed) openedAtUs_ = -1;
+    showSoon();
+}
+
+void TrafficWindow::showSoon()
+{
+    if (showDue_) return;
+    const int64_t since = host_.clock().nowMs() - shownAtMs_;
+    if (since >= kRefreshMs) {
+        showNow();
+        return;
+    }
+    showDue_ = true;
+    host_.clock().callAfter(kRefreshMs - since, this, [this] {
+        showDue_ = false;
+        showNow();
+    });
+}
+
+void TrafficWindow::showNow()
+{
+    shownAtMs_ = host_.clock().nowMs();
+    model_.showNew();
     refreshStatus();
 }
 

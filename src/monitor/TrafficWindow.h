@@ -20,6 +20,10 @@ namespace zentor::monitor {
 class TrafficWindow final : public QDialog {
     Q_OBJECT
 public:
+    // The table moves at most once in this time: painting it is what costs, not keeping rows.
+    // Frames after a quiet spell appear at once.
+    static constexpr int kRefreshMs = 1000;
+
     TrafficWindow(ConsoleHost& host, QWidget* parent);
     ~TrafficWindow() override;
 
@@ -51,6 +55,9 @@ private:
     void unwatch();
     void onTraffic(const TrafficEvent& e);
     void refreshStatus();
+    // Shows the rows waiting, at once or at the end of the refresh interval.
+    void showSoon();
+    void showNow();
 
     ConsoleHost& host_;
     TrafficModel model_;
@@ -63,6 +70,8 @@ private:
     int listener_ = 0;
     int64_t openedAtUs_ = -1;  // when the port of the frames was opened
     bool followEnd_ = true;    // the table was at its end before rows came: it stays there
+    int64_t shownAtMs_ = -kRefreshMs;  // when the table last moved
+    bool showDue_ = false;             // a move is asked for at the end of the interval
 };
 
 }  // namespace zentor::monitor

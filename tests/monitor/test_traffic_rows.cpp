@@ -145,37 +145,46 @@ private slots:
         QCOMPARE(TrafficCsvFields(o), (QStringList{"0.0", "port", "", "ttyUSB0 opened", "", ""}));
     }
 
-    void ringDropsTheOldestRowFromTheTable()
+    void ringDropsTheOldestRowsFromTheTable()
     {
         TrafficModel m(nullptr, 3);
         QSignalSpy removed(&m, &QAbstractItemModel::rowsRemoved);
         QSignalSpy inserted(&m, &QAbstractItemModel::rowsInserted);
-        for (int n = 1; n <= 5; ++n) m.append(numbered(n));
+        m.append(numbered(1));
+        m.append(numbered(2));
+        QCOMPARE(m.rowCount(), 0);  // kept, not shown yet
+        QCOMPARE(m.keptCount(), 2);
+        m.showNew();
+        QCOMPARE(times(m), (QStringList{"1.0", "2.0"}));
+        for (int n = 3; n <= 5; ++n) m.append(numbered(n));
+        QCOMPARE(m.keptAt(0).sinceOpenUs, int64_t(3000));
+        m.showNew();
         QCOMPARE(times(m), (QStringList{"3.0", "4.0", "5.0"}));
-        QCOMPARE(inserted.size(), 5);
-        QCOMPARE(removed.size(), 2);
-        QCOMPARE(removed[0][1].toInt(), 0);  // always the first row
+        // Each move of the table is one removal at the front and one insertion at the end.
+        QCOMPARE(inserted.size(), 2);
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(removed[0][1].toInt(), 0);
+        QCOMPARE(removed[0][2].toInt(), 1);
     }
 
     void pausedTableStandsStillAndKeepsWhatComes()
     {
         TrafficModel m(nullptr, 4);
         for (int n = 1; n <= 2; ++n) m.append(numbered(n));
+        m.showNew();
         m.setPaused(true);
         QSignalSpy inserted(&m, &QAbstractItemModel::rowsInserted);
         QSignalSpy removed(&m, &QAbstractItemModel::rowsRemoved);
-        for (int n = 3; n <= 4; ++n) m.append(numbered(n));
+        for (int n = 3; n <= 5; ++n) m.append(numbered(n));
+        m.showNew();
         QCOMPARE(times(m), (QStringList{"1.0", "2.0"}));
-        QCOMPARE(inserted.size(), 0);
+        QCOMPARE(inserted.size() + removed.size(), 0);
+        // The last four that came are kept: one shown row is already pushed out.
         QCOMPARE(m.keptCount(), 4);
-        QCOMPARE(m.waiting(), 2);
-        // The ring turns meanwhile: a shown row that leaves it leaves the table.
-        m.append(numbered(5));
-        QCOMPARE(times(m), (QStringList{"2.0"}));
-        QCOMPARE(removed.size(), 1);
+        QCOMPARE(m.keptAt(0).sinceOpenUs, int64_t(2000));
+        QCOMPARE(m.waiting(), 3);
         m.setPaused(false);
         QCOMPARE(times(m), (QStringList{"2.0", "3.0", "4.0", "5.0"}));
-        QCOMPARE(inserted.size(), 1);
         QCOMPARE(m.waiting(), 0);
     }
 
@@ -183,9 +192,12 @@ private slots:
     {
         TrafficModel m(nullptr, 3);
         m.append(numbered(1));
+        m.showNew();
         m.setPaused(true);
         for (int n = 2; n <= 9; ++n) m.append(numbered(n));
-        QCOMPARE(m.rowCount(), 0);
+        QCOMPARE(times(m), (QStringList{"1.0"}));
+        QCOMPARE(m.keptCount(), 3);
+        QCOMPARE(m.keptAt(0).sinceOpenUs, int64_t(7000));
         m.setPaused(false);
         QCOMPARE(times(m), (QStringList{"7.0", "8.0", "9.0"}));
     }
@@ -194,6 +206,7 @@ private slots:
     {
         TrafficModel m(nullptr, 3);
         for (int n = 1; n <= 4; ++n) m.append(numbered(n));
+        m.showNew();
         m.setPaused(true);
         m.append(numbered(5));
         m.clear();
@@ -201,7 +214,22 @@ private slots:
         QCOMPARE(m.keptCount(), 0);
         m.setPaused(false);
         m.append(numbered(6));
+        m.showNew();
         QCOMPARE(times(m), (QStringList{"6.0"}));
+    }
+
+    void longFramesShowTheirFirstBytes()
+    {
+        TrafficModel m;
+        TrafficRow r = answerRow(Applied);
+        r.bytes = QByteArray(87, '\x11');
+        m.append(r);
+        m.showNew();
+        const QModelIndex bytes = m.index(0, BytesColumn);
+        const QString shown = m.data(bytes, Qt::DisplayRole).toString();
+        QVERIFY2(shown.startsWith(QString(QStringLiteral("11 ")).repeated(TrafficModel::kBytesShown - 1)), qPrintable(shown));
+        QVERIFY(shown.endsWith(QLatin1String(" ... (87 bytes)")));
+        QCOMPARE(m.data(bytes, Qt::ToolTipRole).toString(), TrafficCell(r, BytesColumn));
     }
 };
 

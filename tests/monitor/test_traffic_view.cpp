@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
+#include <QSignalSpy>
 #include <QTableView>
 
 using namespace zentor;
@@ -28,17 +29,16 @@ struct View {
             if (b->text() == QLatin1String("Traffic View")) button = b;
     }
     void open() { button->click(); }
-    int rows() const { return window->model().rowCount(); }
-    QString cell(int row, int column) const
-    {
-        const TrafficModel& m = window->model();
-        return m.data(m.index(row, column), Qt::DisplayRole).toString();
-    }
-    // The rows whose direction is the one given ("out", "in", "port").
+    TrafficModel& model() const { return window->model(); }
+    // Rows kept (shown or waiting for the table's next move) and rows the table shows.
+    int kept() const { return model().keptCount(); }
+    int shown() const { return model().rowCount(); }
+    QString cell(int kept, int column) const { return TrafficCell(model().keptAt(kept), column); }
+    // The kept rows whose direction is the one given ("out", "in", "port").
     QList<int> rowsOf(const QString& direction) const
     {
         QList<int> found;
-        for (int i = 0; i < rows(); ++i)
+        for (int i = 0; i < kept(); ++i)
             if (cell(i, DirectionColumn) == direction) found << i;
         return found;
     }
@@ -71,7 +71,7 @@ private slots:
         r.selectType(SpeedControl);
         const int64_t openedAt = r.clock.nowMs();
         r.open(kSpeed);
-        QCOMPARE(v.rows(), 1);
+        QCOMPARE(v.shown(), 1);  // the first frame after a quiet spell is shown at once
         QCOMPARE(v.cell(0, TimeColumn), QStringLiteral("0.0"));
         QCOMPARE(v.cell(0, DecodedColumn), QStringLiteral("SIM-SPEED opened"));
 
@@ -105,8 +105,12 @@ private slots:
         const int last = v.rowsOf(QStringLiteral("in")).last();
         QCOMPARE(v.cell(last, CheckColumn), QStringLiteral("checksum mismatch"));
         QVERIFY(v.cell(last, RoundTripColumn).toInt() > 0);
-        const QModelIndex checkCell = v.window->model().index(last, CheckColumn);
-        QCOMPARE(v.window->model().data(checkCell, Qt::ForegroundRole).value<QBrush>().color(), QColor(190, 0, 0));
+        // The refused answer stands out in the table.
+        r.after(TrafficWindow::kRefreshMs);
+        QCOMPARE(v.shown(), v.kept());
+        const QModelIndex checkCell = v.model().index(last, CheckColumn);
+        QCOMPARE(v.model().data(checkCell, Qt::DisplayRole).toString(), QStringLiteral("checksum mismatch"));
+        QCOMPARE(v.model().data(checkCell, Qt::ForegroundRole).value<QBrush>().color(), QColor(190, 0, 0));
     }
 
     void pauseHoldsTheListAndClearEmptiesIt()
@@ -115,21 +119,44 @@ private slots:
         View v(r);
         v.open();
         r.start(kSpeed, SpeedControl);
-        r.after(600);
-        const int before = v.rows();
+        r.after(1500);
+        const int before = v.shown();
         QVERIFY(before >= 4);
         v.window->pauseButton()->click();
         QVERIFY(v.window->pauseButton()->isChecked());
-        r.after(900);
-        QCOMPARE(v.rows(), before);
-        QCOMPARE(v.window->model().keptCount(), before + 6);
+        r.after(3000);
+        QCOMPARE(v.shown(), before);
+        QVERIFY(v.model().waiting() >= 18);
         QVERIFY2(v.window->statusText().startsWith(QLatin1String("Paused: ")), qPrintable(v.window->statusText()));
         v.window->pauseButton()->click();
-        QCOMPARE(v.rows(), before + 6);
+        QCOMPARE(v.shown(), v.kept());
+        QCOMPARE(v.model().waiting(), 0);
         v.window->clearButton()->click();
-        QCOMPARE(v.rows(), 0);
-        r.after(300);
-        QCOMPARE(v.rows(), 2);  // one request and one answer
+        QCOMPARE(v.kept(), 0);
+        QCOMPARE(v.shown(), 0);
+        r.after(TrafficWindow::kRefreshMs);
+        QVERIFY(v.shown() > 0);
+        QCOMPARE(v.shown(), v.kept());
+    }
+
+    void tableMovesAtMostOnceASecond()
+    {
+        Rig r;
+        View v(r);
+        v.open();
+        r.start(kSpeed, SpeedControl);
+        QSignalSpy moves(&v.model(), &QAbstractItemModel::rowsInserted);
+        r.after(10'000);
+        QVERIFY2(moves.size() <= 11, qPrintable(QString::number(moves.size())));
+        QVERIFY(v.kept() >= 66);  // every frame is kept meanwhile
+        // After a quiet spell, the next frame is shown at once.
+        r.press(ids::StartStop);
+        r.after(2000);
+        QCOMPARE(v.shown(), v.kept());
+        const int before = v.kept();
+        r.press(ids::StartStop);  // the first status read goes out at once
+        QCOMPARE(v.kept(), before + 1);
+        QCOMPARE(v.shown(), v.kept());
     }
 
     void watchesTheLineOnlyWhileOpen()
@@ -142,14 +169,14 @@ private slots:
         QVERIFY(v.window->watching());
         v.window->close();
         QVERIFY(!v.window->watching());
-        const int kept = v.window->model().keptCount();
+        const int kept = v.kept();
         r.after(3000);
-        QCOMPARE(v.window->model().keptCount(), kept);
+        QCOMPARE(v.kept(), kept);
         // Opened again, it says that it saw nothing meanwhile and goes on.
         v.open();
         QCOMPARE(v.cell(kept, DecodedColumn), QStringLiteral("the view was closed: frames meanwhile are not listed"));
         r.after(300);
-        QCOMPARE(v.rows(), kept + 3);
+        QCOMPARE(v.kept(), kept + 3);
     }
 
     void copiesTheSelectedRowsAndSavesEveryRowKept()
@@ -158,20 +185,19 @@ private slots:
         View v(r);
         v.open();
         r.start(kSpeed, SpeedControl);
-        r.after(400);
+        r.after(1100);
         QTableView* table = v.window->table();
-        table->selectionModel()->select(v.window->model().index(2, 0),
-                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        table->selectionModel()->select(v.window->model().index(1, 0),
-                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        table->selectionModel()->select(v.model().index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        table->selectionModel()->select(v.model().index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         const QString copied = v.window->Copy();
         QStringList expected;
         for (int row : {1, 2}) {
             QStringList cells;
-            for (int c = 0; c < kTrafficColumns; ++c) cells << v.cell(row, c);
+            for (int c = 0; c < kTrafficColumns; ++c) cells << TrafficCell(v.model().rowAt(row), c);
             expected << cells.join(QLatin1Char('\t'));
         }
         QCOMPARE(copied, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+        QVERIFY(copied.contains(QLatin1String("64 03 44 ")));  // the whole frame, not the table's short form
         QCOMPARE(QGuiApplication::clipboard()->text(), copied);
 
         QTemporaryDir dir;
@@ -186,9 +212,10 @@ private slots:
         QList<QStringList> csv;
         QString problem;
         QVERIFY2(ReadCsv(QString::fromUtf8(file.readAll()), csv, &problem), qPrintable(problem));
-        QCOMPARE(csv.size(), 1 + v.window->model().keptCount());
+        QVERIFY(v.model().waiting() > 0);
+        QCOMPARE(csv.size(), 1 + v.kept());
         QCOMPARE(csv[0], TrafficCsvHeader());
-        for (int i = 0; i < v.window->model().keptCount(); ++i) QCOMPARE(csv[1 + i], TrafficCsvFields(v.window->model().keptAt(i)));
+        for (int i = 0; i < v.kept(); ++i) QCOMPARE(csv[1 + i], TrafficCsvFields(v.model().keptAt(i)));
         QVERIFY(r.notes.texts.isEmpty());
 
         // A file that cannot be written is said, with the file and the reason.
