@@ -2,6 +2,7 @@
 
 #include "ConsoleHost.h"
 #include "CsvText.h"
+#include "TrafficDelegate.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -30,6 +31,7 @@ TrafficWindow::TrafficWindow(ConsoleHost& host, QWidget* parent) : QDialog(paren
 
     table_ = new QTableView(this);
     table_->setModel(&model_);
+    table_->setItemDelegate(new TrafficDelegate(table_));
     table_->setAccessibleName(QStringLiteral("Frames"));
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
