@@ -111,6 +111,15 @@ private slots:
         const QModelIndex checkCell = v.model().index(last, CheckColumn);
         QCOMPARE(v.model().data(checkCell, Qt::DisplayRole).toString(), QStringLiteral("checksum mismatch"));
         QCOMPARE(v.model().data(checkCell, Qt::ForegroundRole).value<QBrush>().color(), QColor(190, 0, 0));
+        // Its cell is painted in that red.
+        v.window->resize(1100, 520);
+        v.window->table()->scrollTo(checkCell);
+        const QRect at = v.window->table()->visualRect(checkCell);
+        const QImage painted = v.window->table()->viewport()->grab(at).toImage();
+        bool red = false;
+        for (int y = 0; y < painted.height() && !red; ++y)
+            for (int x = 0; x < painted.width() && !red; ++x) red = painted.pixelColor(x, y) == QColor(190, 0, 0);
+        QVERIFY(red);
     }
 
     void pauseHoldsTheListAndClearEmptiesIt()
