@@ -43,8 +43,14 @@ inline QStringList accessibilityProblems(QWidget* window)
     };
     for (QWidget* w : all) {
         if (w->window() != window || !isInput(w)) continue;
-        // The line edit inside a combo box and the viewport of a list are parts of their owner.
+        // The line edit inside a combo box and the viewport of a list are parts of their owner;
+        // so are the headers, scroll bars and corner button of a table, which the view's own
+        // accessible interface presents.
         if (qobject_cast<QLineEdit*>(w) && qobject_cast<QComboBox*>(w->parentWidget())) continue;
+        bool partOfAView = false;
+        for (QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
+            if (qobject_cast<QAbstractItemView*>(p)) partOfAView = true;
+        if (partOfAView) continue;
         const QString name = accessibleName(w);
         if (auto* b = qobject_cast<QAbstractButton*>(w)) {
             QString caption = b->text();

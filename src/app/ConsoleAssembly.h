@@ -1,7 +1,7 @@
 #pragma once
-// The console put together: the windows the main window's launchers open and the model list
-// panel of "Info.", attached to a main window. The program and the window tests assemble the
-// console the same way.
+// The console put together: the windows the main window's launchers open, the model list
+// panel of "Info." and the Record and Traffic groups, attached to a main window. The program
+// and the window tests assemble the console the same way.
 
 namespace zentor {
 

@@ -36,6 +36,14 @@ SimulatorControls::SimulatorControls(ConsoleHost& host, sim::SimPortProvider& po
         connect(action, &QAction::triggered, this, [this, name] { toggleAlarm(name); });
         window->addAction(action);
     }
+    // A line fault to watch in the traffic view: every answer arrives with a spoilt checksum.
+    for (const QString& name : names_) {
+        auto* action = new QAction(window);
+        action->setData(name);
+        action->setProperty("checksum", true);
+        connect(action, &QAction::triggered, this, [this, name] { toggleChecksum(name); });
+        window->addAction(action);
+    }
     updateCaptions();
     auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F8), window);
     connect(shortcut, &QShortcut::activated, this, [this] {
@@ -81,6 +89,14 @@ void SimulatorControls::toggleAlarm(const QString& name)
     updateCaptions();
 }
 
+void SimulatorControls::toggleChecksum(const QString& name)
+{
+    const auto driver = ports_.driver(name);
+    if (!driver) return;
+    driver->faults().badChecksum = !driver->faults().badChecksum;
+    updateCaptions();
+}
+
 void SimulatorControls::updateCaptions()
 {
     // Simulated ports and their alarms change only through these controls (an alarm also
@@ -88,6 +104,13 @@ void SimulatorControls::updateCaptions()
     for (QAction* action : host_.hostWidget()->actions()) {
         const QString name = action->data().toString();
         if (!names_.contains(name)) continue;
+        if (action->property("checksum").toBool()) {
+            const auto driver = ports_.driver(name);
+            const bool spoilt = driver && driver->faults().badChecksum;
+            action->setText(spoilt ? QStringLiteral("Mend the checksums of %1's answers").arg(name)
+                                   : QStringLiteral("Spoil the checksums of %1's answers").arg(name));
+            continue;
+        }
         if (action->property("alarm").toBool()) {
             const auto driver = ports_.driver(name);
             const bool raised = driver && driver->reg(driver->registerOf(AlarmState)) != 0;

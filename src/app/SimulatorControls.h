@@ -2,7 +2,8 @@
 // When the console runs with the simulated drivers, the operator can pull a simulated port
 // out and plug it back in, from the window's context menu or with F8 for the port selected
 // in the list, to see what the console does when an adapter is pulled; and raise the driver's
-// alarm to see the fault blink of the RPM digits.
+// alarm to see the fault blink of the RPM digits, or spoil its answers' checksums to see
+// what the traffic view shows of a bad line.
 
 #include <QObject>
 #include <QStringList>
@@ -20,6 +21,8 @@ public:
     void toggle(const QString& name);
     // Raises the simulated driver's alarm, or ends it.
     void toggleAlarm(const QString& name);
+    // Spoils the checksum of every answer of the simulated driver, or mends it.
+    void toggleChecksum(const QString& name);
     static constexpr int kAlarmCode = 3;
 
 private:

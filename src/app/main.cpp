@@ -13,7 +13,10 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QStyleFactory>
 #include <QTimer>
 #include <cstdio>
@@ -105,7 +108,15 @@ int main(int argc, char* argv[])
                    ports,
                    [](const QUrl& url) { return QDesktopServices::openUrl(url); },
                    [](QDialog& dialog) { dialog.exec(); },
-                   configPath.isEmpty() ? ConfigFilePath(QCoreApplication::applicationDirPath()) : configPath};
+                   configPath.isEmpty() ? ConfigFilePath(QCoreApplication::applicationDirPath()) : configPath,
+                   [](QWidget* parent, const QString& title, const QString& proposedName, const QString& filter) {
+                       // Proposed in the documents folder unless the name carries a folder of its own.
+                       const QString proposed = QFileInfo(proposedName).isAbsolute()
+                                                    ? proposedName
+                                                    : QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                                                          .filePath(proposedName);
+                       return QFileDialog::getSaveFileName(parent, title, proposed, filter);
+                   }};
     CZentorDlg window(env);
     AssembleConsole(window);
     if (simulator) new SimulatorControls(window, simulated, simNames);

@@ -36,6 +36,11 @@ const char* kUsage =
     "  --json                 status: one JSON object per read, role name -> raw value\n"
     "  --every MS             status: read again every MS milliseconds until Ctrl-C\n"
     "  --count N              status: end after N reads (every 300 ms without --every)\n"
+    "  --csv                  status: CSV, a header and one row per read: the time, the\n"
+    "                         decoded quantities and the raw registers\n"
+    "  --output FILE          status: write the reads to FILE (created or emptied) instead\n"
+    "                         of standard output; each read is written whole, and a write\n"
+    "                         that fails leaves the reads before it and ends with 6\n"
     "  --help                 this text\n"
     "  --                     the end of the options: what follows are the command and\n"
     "                         its arguments, even when they begin with a dash\n"
@@ -56,6 +61,7 @@ const char* kUsage =
     "  3    the port will not open, a request could not be written, or the port went away\n"
     "  4    no answer\n"
     "  5    bad answer (checksum, address, function, quantity or register mismatch)\n"
+    "  6    status --output: the file could not be written\n"
     "  130  interrupted before the answer came\n";
 
 struct Value {
@@ -67,6 +73,7 @@ constexpr Value kOptions[] = {
     {"--port", true}, {"--sim", false}, {"--type", true},  {"--slave", true}, {"--baud", true},
     {"--json", false}, {"--every", true}, {"--count", true}, {"--help", false},
     {"--config", true}, {"--status-after", false},
+    {"--csv", false}, {"--output", true},
 };
 
 bool isOptionLike(const QString& a)
@@ -214,6 +221,11 @@ CliParse ParseCliArguments(const QStringList& args)
             o.configPath = value;
         } else if (name == QLatin1String("--status-after")) {
             o.statusAfter = true;
+        } else if (name == QLatin1String("--csv")) {
+            o.csv = true;
+        } else if (name == QLatin1String("--output")) {
+            if (value.isEmpty()) return fail(QStringLiteral("--output needs a file"));
+            o.output = value;
         }
     }
 
@@ -305,6 +317,9 @@ CliParse ParseCliArguments(const QStringList& args)
         return fail(QStringLiteral("--config is for sequence only"));
     if (o.statusAfter && o.command != Command::SequenceRun)
         return fail(QStringLiteral("--status-after is for sequence run only"));
+    if (o.command != Command::Status && (o.csv || !o.output.isEmpty()))
+        return fail(QStringLiteral("--csv and --output are for status only"));
+    if (o.csv && o.json) return fail(QStringLiteral("--csv and --json exclude each other"));
     if (o.sim && portGiven) return fail(QStringLiteral("--sim and --port exclude each other"));
     if (o.command != Command::Ports && o.command != Command::SequenceList && !o.sim && !portGiven)
         return fail(QStringLiteral("no port given: --port NAME|PATH or --sim"));

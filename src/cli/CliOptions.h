@@ -16,6 +16,7 @@ enum ExitCode : int {
     ExitPort = 3,         // the port will not open, a write did not go out, or the port went away
     ExitNoAnswer = 4,     // no complete answer within the answer time-out
     ExitBadAnswer = 5,    // an answer that fails the check (checksum, address, function, quantity, register)
+    ExitOutput = 6,       // status --output: the file could not be written
     ExitInterrupted = 130 // Ctrl-C or SIGTERM before a single command was answered
 };
 
@@ -43,6 +44,10 @@ struct CliOptions {
     QString configPath;        // --config: this configuration file instead of the console's
     bool typeGiven = false;    // --type was given; a sequence brings its own control type
     bool statusAfter = false;  // sequence run: one status read after the END
+
+    // status as CSV rows (the recording's columns) and status into a file
+    bool csv = false;
+    QString output;            // empty: standard output
 };
 
 struct CliParse {

@@ -13,7 +13,8 @@ CliSession::CliSession(const CliOptions& options, Clock& clock, PortProvider& po
       portName_(std::move(portName)),
       output_(std::move(output)),
       openError_(std::move(openError)),
-      master_(clock, ports)
+      master_(clock, ports),
+      statusOutput_(options, output_.out)
 {
     master_.onPortFailed = [this] {
         output_.err(QStringLiteral("port %1 failed (removed?)").arg(portName_));
@@ -63,6 +64,11 @@ void CliSession::run()
     const int slave = options_.slave;
     switch (options_.command) {
     case Command::Status:
+        if (!statusOutput_.open()) {
+            output_.err(QStringLiteral("cannot write %1").arg(statusOutput_.error()));
+            finish(ExitOutput);
+            return;
+        }
         readStatus();
         return;
     case Command::Read: {
@@ -190,6 +196,10 @@ void CliSession::readStatus()
     uint8_t frame[kFrameBufferSize]{};
     const int n = BuildReadHoldingRegisters(frame, options_.slave, RegisterLayout::quantityOf(options_.type));
     const int64_t startedAt = clock_.nowMs();
+    if (statusStartedAtMs_ < 0) {
+        statusStartedAtMs_ = startedAt;
+        statusStartedAt_ = QDateTime::currentDateTime();
+    }
     send(frame, n, [this, startedAt](const ExchangeResult& r) { statusDone(r, startedAt); });
 }
 
@@ -199,10 +209,10 @@ void CliSession::statusDone(const ExchangeResult&, int64_t startedAt)
     map.image = master_.image();
     map.layout.apply(options_.type);
     map.values.refresh(map.image);
-    if (options_.json) {
-        output_.out(FormatStatusJson(map, options_.type));
-    } else {
-        for (const QString& line : FormatStatusText(map, options_.type)) output_.out(line);
+    if (!statusOutput_.write(map, clock_.nowMs() - statusStartedAtMs_, statusStartedAt_)) {
+        output_.err(QStringLiteral("cannot write %1; the reads before it are kept").arg(statusOutput_.error()));
+        finish(ExitOutput);
+        return;
     }
     ++reads_;
     const bool repeating = options_.everyMs > 0 || options_.count > 0;
@@ -210,7 +220,6 @@ void CliSession::statusDone(const ExchangeResult&, int64_t startedAt)
         finish(ExitOk);
         return;
     }
-    if (!options_.json) output_.out(QString());  // a blank line between text reads
     const int interval = options_.everyMs > 0 ? options_.everyMs : kDefaultRepeatMs;
     const int64_t wait = std::max<int64_t>(0, startedAt + interval - clock_.nowMs());
     clock_.callAfter(wait, context_.get(), [this] {

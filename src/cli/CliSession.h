@@ -5,6 +5,7 @@
 
 #include "CliMaster.h"
 #include "CliOptions.h"
+#include "StatusOutput.h"
 
 #include <functional>
 
@@ -50,6 +51,10 @@ private:
     std::function<QString()> openError_;
     CliMaster master_;
     int reads_ = 0;
+    // status: where the reads go, and when the first one was asked for
+    StatusOutput statusOutput_;
+    int64_t statusStartedAtMs_ = -1;
+    QDateTime statusStartedAt_;
     bool finished_ = false;
     int exitCode_ = -1;
     std::unique_ptr<QObject> context_ = std::make_unique<QObject>();

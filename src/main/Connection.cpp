@@ -98,6 +98,7 @@ void CZentorDlg::OnOpenClose()
             return;
         }
         portOpen_ = 1;
+        portOpenedAtUs_ = env_.clock.nowUs();
         if (!traffic_.empty()) ReportTraffic(TrafficEvent::PortOpened, name.toUtf8());
         // A typed path is listed and watched while it exists, like any port.
         if (!watcher_->known().contains(name) && QFileInfo::exists(name)) watcher_->addTypedPath(name);
@@ -122,6 +123,7 @@ void CZentorDlg::OnSerialClosed(int)
     const QString port = link_->portName;
     link_->Close();
     link_.reset();
+    portOpenedAtUs_ = -1;
     if (!traffic_.empty()) ReportTraffic(TrafficEvent::PortClosed, port.toUtf8());
     // With the link gone no request is on its way: nothing is awaited any more.
     awaiting_ = 0;
@@ -196,6 +198,7 @@ void CZentorDlg::OnPortRemoved(const QString& name)
         env_.clock.pause(200);
         link_->Close();
         link_.reset();
+        portOpenedAtUs_ = -1;
         if (!traffic_.empty()) ReportTraffic(TrafficEvent::PortClosed, name.toUtf8());
         awaiting_ = 0;
         portOpen_ = 0;

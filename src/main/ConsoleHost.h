@@ -39,6 +39,7 @@ struct TrafficEvent {
     enum Kind { PortOpened, PortClosed, Request, Answer };
     Kind kind = Request;
     int64_t atMs = 0;          // the clock's reading
+    int64_t atUs = 0;          // the same reading in microseconds
     QByteArray bytes;          // Request and Answer: the frame
     int written = 0;           // Request: the bytes that went out (fewer than the frame: a short write)
     int check = 0;             // Answer: its ResponseCheck; 0 when nothing was awaiting it
@@ -111,6 +112,12 @@ public:
     // After every applied status read, with registers() as it now stands.
     virtual int AddStatusListener(std::function<void()> listener) = 0;
     virtual void RemoveStatusListener(int id) = 0;
+    // When the open port was opened (the clock's reading in microseconds); -1 while none is open.
+    virtual int64_t portOpenedAtUs() const = 0;
+
+    // Asks the operator for a file to write: the path, or an empty text when none was chosen.
+    virtual QString ChooseSaveFile(QWidget* parent, const QString& title, const QString& proposedName,
+                                   const QString& filter) = 0;
 
     virtual Notifier& notifier() = 0;
     virtual Clock& clock() = 0;

@@ -284,7 +284,10 @@ void CZentorDlg::ApplyStatusView(const panel::StatusView& view)
     }
     if (view.dialValues) dial_->SetValues((*view.dialValues)[0], (*view.dialValues)[1], (*view.dialValues)[2]);
     if (view.digitsChanged) ShowDigits(view.digits);
-    if (view.graphSample) chart_->AddSample(series_, *view.graphSample);
+    if (view.graphSample) {
+        sampleTimes_[static_cast<size_t>(series_->count)] = env_.clock.nowMs();
+        chart_->AddSample(series_, *view.graphSample);
+    }
     RefreshColours();
 }
 

@@ -216,6 +216,7 @@ void CZentorDlg::ReportTraffic(TrafficEvent::Kind kind, const QByteArray& bytes,
     TrafficEvent e;
     e.kind = kind;
     e.atMs = env_.clock.nowMs();
+    e.atUs = kind == TrafficEvent::PortOpened ? portOpenedAtUs_ : env_.clock.nowUs();
     e.bytes = bytes;
     e.written = written;
     e.check = check;

@@ -80,6 +80,11 @@ CZentorDlg::~CZentorDlg()
         link_->Close();
         link_.reset();
     }
+    // The windows and groups on this one may have listeners registered with it: they go while
+    // it is still whole, not after its members are gone.
+    const QObjectList children = this->children();
+    for (QObject* child : children)
+        if (child->isWidgetType()) delete child;
 }
 
 void CZentorDlg::buildWindow()
@@ -197,6 +202,9 @@ void CZentorDlg::buildWindow()
     chart_ = new CChartDraw(this);
     chart_->setGeometry(214, 226, 430, 190);
     registerControl(ids::CurrentGraph, chart_);
+    // Its own context menu: the graph or its samples to a file.
+    chart_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(chart_, &QWidget::customContextMenuRequested, this, &CZentorDlg::ShowGraphMenu);
     label(0, this, QRect(214, 422, 300, 18), QStringLiteral("Rotor Angle"))->setFont(boldFont(12));
     dial_ = new CDrawStatic(this);
     dial_->setGeometry(214, 442, 232, 232);
@@ -303,6 +311,7 @@ void CZentorDlg::buildWindow()
     control(ids::MotorConfig)->setToolTip(QStringLiteral("Motor Settings Change"));
     control(ids::RpmDisplay)->setToolTip(QStringLiteral("Toggle View RPM Mode"));
     control(ids::AngleDial)->setToolTip(QStringLiteral("View Current Angle Position & Setting Position"));
+    chart_->setToolTip(QStringLiteral("Motor current; right-click to save the graph or its samples"));
 
 }
 

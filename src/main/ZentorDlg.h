@@ -19,6 +19,7 @@
 #include <QDialog>
 #include <QHash>
 #include <QPointer>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -84,6 +85,9 @@ public:
     void RemoveTrafficListener(int id) override { traffic_.remove(id); }
     int AddStatusListener(std::function<void()> l) override { return statusRead_.add(std::move(l)); }
     void RemoveStatusListener(int id) override { statusRead_.remove(id); }
+    int64_t portOpenedAtUs() const override { return portOpenedAtUs_; }
+    QString ChooseSaveFile(QWidget* parent, const QString& title, const QString& proposedName,
+                           const QString& filter) override;
     Notifier& notifier() override { return env_.notifier; }
     Clock& clock() override { return env_.clock; }
     QWidget* hostWidget() override { return this; }
@@ -99,6 +103,11 @@ public:
     QWidget* infoPanel() const { return infoPanel_; }
     // The secondary window open now, or nullptr.
     SecondaryWindow* openWindow() const { return openWindow_; }
+
+    // What the current graph's context menu offers: the graph as a PNG at the screen's pixel
+    // ratio, and the samples it holds as CSV (time_s, current_a). Each asks for the file.
+    void SaveGraphImage();
+    void SaveGraphSamples();
 
     // Shows the registers of the last answer (the poll cycle calls it after each one).
     void RefreshStatus();
@@ -176,6 +185,7 @@ private:
     void OnOpenDialog(int id);
     void OnInfo();
     void OpenAddress(const QUrl& address, const QString& whatFailed);
+    void ShowGraphMenu(const QPoint& at);
 
     ConsoleEnv env_;
     Scheduler scheduler_;
@@ -219,6 +229,9 @@ private:
     Listeners<> statusRead_;
     int64_t requestWrittenAt_ = 0;
     int64_t lastBytesAt_ = 0;
+    int64_t portOpenedAtUs_ = -1;
+    // When each sample of the graph's series came, at the same place of the ring as the sample.
+    std::array<int64_t, 1024> sampleTimes_{};
     void ReportTraffic(TrafficEvent::Kind kind, const QByteArray& bytes, int written = 0, int check = 0);
     void ReportAnswer(int check);
 

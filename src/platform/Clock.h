@@ -12,6 +12,9 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual int64_t nowMs() const = 0;
+    // The same present in microseconds, for what is shown finer than a millisecond; a clock
+    // without a finer reading gives its milliseconds.
+    virtual int64_t nowUs() const { return nowMs() * 1000; }
     // Calls fn once, on this thread, delayMs from now, unless context is gone by then.
     // Calls due at the same moment run in the order they were asked for.
     virtual void callAfter(int64_t delayMs, QObject* context, std::function<void()> fn) = 0;

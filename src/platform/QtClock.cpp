@@ -10,6 +10,8 @@ QtClock::QtClock() { elapsed_.start(); }
 
 int64_t QtClock::nowMs() const { return elapsed_.elapsed(); }
 
+int64_t QtClock::nowUs() const { return elapsed_.nsecsElapsed() / 1000; }
+
 void QtClock::callAfter(int64_t delayMs, QObject* context, std::function<void()> fn)
 {
     QObject* owner = context ? context : QCoreApplication::instance();

@@ -11,6 +11,7 @@ class QtClock final : public Clock {
 public:
     QtClock();
     int64_t nowMs() const override;
+    int64_t nowUs() const override;
     void callAfter(int64_t delayMs, QObject* context, std::function<void()> fn) override;
     void pause(int64_t ms) override;
 

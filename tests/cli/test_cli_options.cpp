@@ -148,6 +148,11 @@ private slots:
         QTest::newRow("count zero") << "--sim --count 0 status" << "--count";
         QTest::newRow("json on write") << "--sim --json write 1 2" << "for status only";
         QTest::newRow("every on read") << "--sim --every 100 read 1" << "for status only";
+        QTest::newRow("csv on read") << "--sim --csv read 1" << "--csv and --output are for status only";
+        QTest::newRow("output on write") << "--sim --output f.csv write 1 2" << "--csv and --output are for status only";
+        QTest::newRow("csv and json") << "--sim --csv --json status" << "--csv and --json exclude each other";
+        QTest::newRow("output without a file") << "--sim status --output" << "--output needs a value";
+        QTest::newRow("output empty") << "--sim --output= status" << "--output needs a file";
         QTest::newRow("read no register") << "--sim read" << "wrong number of arguments";
         QTest::newRow("read too many args") << "--sim read 1 2 3" << "wrong number of arguments";
         QTest::newRow("read past the image") << "--sim read 120 6" << "at most 125";

@@ -3,9 +3,14 @@
 // reads, interruption, and ports that will not open or go away.
 
 #include "CliSession.h"
+#include "CliFormat.h"
+#include "CsvReader.h"
+#include "StatusRecord.h"
 #include "Crc16Modbus.h"
 #include "VirtualClock.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <vector>
 
@@ -399,6 +404,75 @@ private slots:
         QCOMPARE(r.finish(), int(ExitPort));
         QCOMPARE(r.err.last(), QStringLiteral("port COM3 failed (removed?)"));
         QCOMPARE(r.finishedCalls, 1);
+    }
+
+    void statusCsvPrintsOneHeaderAndARowPerRead()
+    {
+        Run r(QStringLiteral("--port COM3 --csv --count 3 status"), [](const QByteArray&) {
+            return Bursts{{5, readAnswer(100, 34, {{25, 1500}, {26, 123}, {31, 3000}, {13, 1}})}};
+        });
+        QCOMPARE(r.finish(), int(ExitOk));
+        QCOMPARE(r.out.size(), 4);
+        QList<QStringList> rows;
+        QVERIFY(zentor::testing::ReadCsv(r.out.join(QLatin1Char('\n')) + QLatin1Char('\n'), rows));
+        const QStringList header = record::StatusRecordHeader(SpeedControl);
+        QCOMPARE(rows[0], header);
+        auto column = [&header](const char* name) { return int(header.indexOf(QLatin1String(name))); };
+        // Each answer is taken 60 ms after it came, 5 ms after its request; reads 300 ms apart.
+        QCOMPARE(rows[1][column("elapsed_ms")], QStringLiteral("65"));
+        QCOMPARE(rows[2][column("elapsed_ms")], QStringLiteral("365"));
+        QCOMPARE(rows[3][column("elapsed_ms")], QStringLiteral("665"));
+        for (int i = 1; i <= 3; ++i) {
+            QCOMPARE(rows[i].size(), header.size());
+            QCOMPARE(rows[i][column("rpm")], QStringLiteral("1500"));
+            QCOMPARE(rows[i][column("speed_pct")], QStringLiteral("50.0"));
+            QCOMPARE(rows[i][column("current_a")], QStringLiteral("1.23"));
+            QCOMPARE(rows[i][column("run_state")], QStringLiteral("RUN"));
+            QCOMPARE(rows[i][column("reg9_SpeedFeedback")], QStringLiteral("1009"));
+        }
+        QCOMPARE(QDateTime::fromString(rows[1][0], Qt::ISODateWithMs).msecsTo(QDateTime::fromString(rows[3][0], Qt::ISODateWithMs)),
+                 qint64(600));
+    }
+
+    void statusOutputFileHoldsWholeReads_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("csv") << "--csv" << 3;
+        QTest::newRow("json") << "--json" << 2;
+        QTest::newRow("text") << "" << 2 * int(FormatStatusText(RegisterMap(), SpeedControl).size()) + 1;
+    }
+    void statusOutputFileHoldsWholeReads()
+    {
+        QFETCH(QString, format);
+        QFETCH(int, lines);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("status.out"));
+        Run r(QStringLiteral("--port COM3 %1 --count 2 --output %2 status").arg(format, path));
+        QCOMPARE(r.finish(), int(ExitOk));
+        QVERIFY2(r.out.isEmpty(), qPrintable(r.out.join(QLatin1Char('\n'))));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        QVERIFY(text.endsWith('\n'));
+        QCOMPARE(int(text.count('\n')), lines);
+    }
+
+    void statusOutputThatCannotBeWritten()
+    {
+        if (!QFile::exists(QStringLiteral("/dev/full"))) QSKIP("no /dev/full here");
+        Run r(QStringLiteral("--port COM3 --csv --count 3 --output /dev/full status"));
+        QCOMPARE(r.finish(), int(ExitOutput));
+        QCOMPARE(r.err, QStringList{QStringLiteral("cannot write /dev/full: %1; the reads before it are kept")
+                                        .arg(QString::fromLocal8Bit(strerror(ENOSPC)))});
+        QCOMPARE(r.ports.sent.size(), size_t(1));  // no read after the failed one
+
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("no/such/folder/s.csv"));
+        Run m(QStringLiteral("--port COM3 --csv --output %1 status").arg(missing));
+        QCOMPARE(m.finish(), int(ExitOutput));
+        QVERIFY2(m.err.value(0).startsWith(QStringLiteral("cannot write %1: ").arg(missing)), qPrintable(m.err.join('\n')));
+        QVERIFY(m.ports.sent.empty());  // nothing is asked of the driver that could not be kept
     }
 
     void portsListsTheProvidersNames()

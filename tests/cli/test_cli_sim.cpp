@@ -1,6 +1,7 @@
 // zentor-cli as a program, against its embedded simulated driver in real time: each command's
 // round trip, the exit codes, and SIGTERM ending a repeated status.
 
+#include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -135,6 +136,33 @@ private slots:
         QCOMPARE(status.value(QStringLiteral("SpeedCommand")).toInt(), 0);
         QCOMPARE(status.value(QStringLiteral("DirectionCommand")).toInt(), 1);
         QCOMPARE(status.value(QStringLiteral("DirectionFeedback")).toInt(), 1);
+    }
+
+    void statusCsvOfTheSimulatedDriver_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("registers");
+        QTest::newRow("speed") << "speed" << 34;
+        QTest::newRow("position") << "position" << 41;
+    }
+    void statusCsvOfTheSimulatedDriver()
+    {
+        QFETCH(QString, type);
+        QFETCH(int, registers);
+        const Result r = runCli({QStringLiteral("--sim"), QStringLiteral("--type"), type, QStringLiteral("--csv"), QStringLiteral("status")});
+        QCOMPARE(r.code, 0);
+        const QStringList out = lines(r.out);
+        QCOMPARE(out.size(), 2);
+        const QStringList header = out[0].split(QLatin1Char(','));
+        const QStringList row = out[1].split(QLatin1Char(','));  // no field of a status row needs quotes
+        QCOMPARE(header.size(), 15 + registers);
+        QCOMPARE(row.size(), header.size());
+        QCOMPARE(header.mid(0, 4), (QStringList{"time", "elapsed_ms", "control_type", "rpm"}));
+        QCOMPARE(row[2], type);
+        QVERIFY2(QDateTime::fromString(row[0], Qt::ISODateWithMs).isValid(), qPrintable(row[0]));
+        // Register 0 holds the driver's address.
+        QCOMPARE(header[15], QStringLiteral("reg0_DeviceIdRegister"));
+        QCOMPARE(row[15].toInt() & 0xFF, 100);
     }
 
     void sigtermEndsARepeatedStatus()

@@ -158,7 +158,12 @@ struct Rig {
                            urls << u;
                            return urlsOpen;
                        },
-                       [](QDialog& dialog) { dialog.open(); }, configPath()};
+                       [](QDialog& dialog) { dialog.open(); }, configPath(),
+                       [this](QWidget*, const QString& title, const QString& proposed, const QString&) {
+                           saveTitles << title;
+                           saveProposals << proposed;
+                           return saveAs;
+                       }};
         w = std::make_unique<CZentorDlg>(env);
         AssembleConsole(*w);
     }
@@ -218,6 +223,11 @@ struct Rig {
     ProbePorts ports;
     QList<QUrl> urls;
     bool urlsOpen = true;  // whether the system has a handler for the addresses
+    // The file the operator chooses when asked for one to write (empty: cancelled), and what
+    // the console asked with.
+    QString saveAs;
+    QStringList saveTitles;
+    QStringList saveProposals;
     std::unique_ptr<CZentorDlg> w;
 };
 
