@@ -18,6 +18,7 @@ bool CliMaster::open(const QString& name, int baudRate)
     link_ = std::make_unique<CSerialLink>(this, clock_, ports_);
     link_->baudRate = baudRate;
     if (!link_->Open(name)) {
+        openFailure_ = link_->openFailure;
         link_.reset();
         return false;
     }

@@ -32,6 +32,8 @@ public:
     ~CliMaster() override;
 
     bool open(const QString& name, int baudRate);
+    // Why the last open failed.
+    const OpenFailure& openFailure() const { return openFailure_; }
     // Writes the frame and calls done once with what came of it (never inside this call).
     void exchange(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> done);
     // Writes a frame that nobody answers (a broadcast) and calls done once the line has had the
@@ -70,6 +72,7 @@ private:
     bool settingsChanged_ = false;
     bool awaiting_ = false;
     bool failed_ = false;
+    OpenFailure openFailure_;
     int64_t quietDue_ = -1;            // 60 ms after the last burst of the frame; -1: no frame
     bool quietArmed_ = false;
     int64_t answerDeadline_ = -1;      // the awaited answer is no answer from then on

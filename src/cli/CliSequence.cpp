@@ -1,6 +1,7 @@
 #include "CliSequence.h"
 
 #include "CliFormat.h"
+#include "OpenFailureAdvice.h"
 #include "DriverCommands.h"
 #include "ModbusFrames.h"
 #include "RegisterMap.h"
@@ -11,14 +12,13 @@ namespace zentor::cli {
 
 
 CliSequence::CliSequence(const CliOptions& options, SequenceSource source, Clock& clock, PortProvider& ports,
-                         QString portName, CliSession::Output output, std::function<QString()> openError)
+                         QString portName, CliSession::Output output)
     : options_(options),
       source_(std::move(source)),
       clock_(clock),
       ports_(ports),
       portName_(std::move(portName)),
       output_(std::move(output)),
-      openError_(std::move(openError)),
       master_(clock, ports)
 {
     if (!source_.sequences.empty()) sequence_ = &source_.sequences.front();
@@ -71,9 +71,9 @@ void CliSequence::run()
 void CliSequence::play()
 {
     if (!master_.open(portName_, options_.baud)) {
-        const QString reason = openError_ ? openError_() : QString();
-        output_.err(reason.isEmpty() ? QStringLiteral("cannot open port %1").arg(portName_)
-                                     : QStringLiteral("cannot open port %1: %2").arg(portName_, reason));
+        // The same reason and advice the console shows under "Check Device or Connected Line".
+        output_.err(QStringLiteral("cannot open port %1: %2")
+                        .arg(portName_, ExplainOpenFailure(master_.openFailure(), portName_, options_.baud)));
         finish(ExitPort);
         return;
     }

@@ -25,7 +25,7 @@ public:
     // source: from LoadSequenceSource for the same options. portName: the port to open for run
     // (the simulated one of the sequence's control type with --sim).
     CliSequence(const CliOptions& options, SequenceSource source, Clock& clock, PortProvider& ports, QString portName,
-                CliSession::Output output, std::function<QString()> openError = {});
+                CliSession::Output output);
 
     // Starts the command; onFinished follows once with the exit code (never inside start).
     void start();
@@ -57,7 +57,6 @@ private:
     PortProvider& ports_;
     QString portName_;
     CliSession::Output output_;
-    std::function<QString()> openError_;
     CliMaster master_;
     SequenceRunner runner_;
     int64_t startMs_ = 0;

@@ -1,18 +1,17 @@
 #include "CliSession.h"
 
 #include "CliFormat.h"
+#include "OpenFailureAdvice.h"
 #include "DriverCommands.h"
 
 namespace zentor::cli {
 
-CliSession::CliSession(const CliOptions& options, Clock& clock, PortProvider& ports, QString portName, Output output,
-                       std::function<QString()> openError)
+CliSession::CliSession(const CliOptions& options, Clock& clock, PortProvider& ports, QString portName, Output output)
     : options_(options),
       clock_(clock),
       ports_(ports),
       portName_(std::move(portName)),
       output_(std::move(output)),
-      openError_(std::move(openError)),
       master_(clock, ports),
       statusOutput_(options, output_.out)
 {
@@ -53,9 +52,9 @@ void CliSession::run()
         return;
     }
     if (!master_.open(portName_, options_.baud)) {
-        const QString reason = openError_ ? openError_() : QString();
-        output_.err(reason.isEmpty() ? QStringLiteral("cannot open port %1").arg(portName_)
-                                     : QStringLiteral("cannot open port %1: %2").arg(portName_, reason));
+        // The same reason and advice the console shows under "Check Device or Connected Line".
+        output_.err(QStringLiteral("cannot open port %1: %2")
+                        .arg(portName_, ExplainOpenFailure(master_.openFailure(), portName_, options_.baud)));
         finish(ExitPort);
         return;
     }

@@ -18,10 +18,8 @@ public:
         std::function<void(const QString&)> err;  // one line of diagnostics
     };
 
-    // portName: the port to open (the simulated one with --sim); openError tells why a port
-    // did not open, where the provider knows.
-    CliSession(const CliOptions& options, Clock& clock, PortProvider& ports, QString portName, Output output,
-               std::function<QString()> openError = {});
+    // portName: the port to open (the simulated one with --sim).
+    CliSession(const CliOptions& options, Clock& clock, PortProvider& ports, QString portName, Output output);
 
     // Starts the command; onFinished follows once with the exit code (never inside start).
     void start();
@@ -48,7 +46,6 @@ private:
     PortProvider& ports_;
     QString portName_;
     Output output_;
-    std::function<QString()> openError_;
     CliMaster master_;
     int reads_ = 0;
     // status: where the reads go, and when the first one was asked for

@@ -74,7 +74,6 @@ int main(int argc, char* argv[])
     SystemPortProvider system;
     PortProvider* ports = &system;
     QString portName = options.port;
-    std::function<QString()> openError = [&system] { return system.lastOpenError(); };
     std::unique_ptr<sim::SimPortProvider> simulated;
     if (options.sim) {
         // The simulated driver keeps the driver's factory address; --slave may differ from it.
@@ -83,17 +82,14 @@ int main(int argc, char* argv[])
                                                    : sim::SimPortProvider::speedPortName();
         simulated->addPort(portName, options.type, 100);
         ports = simulated.get();
-        openError = {};
     }
 
-    CliSession session(options, clock, *ports, portName,
-                       {printResult, printDiagnostic},
-                       openError);
+    CliSession session(options, clock, *ports, portName, {printResult, printDiagnostic});
     session.onFinished = [](int code) { QCoreApplication::exit(code); };
     std::unique_ptr<CliSequence> sequenceSession;
     if (sequence) {
         sequenceSession = std::make_unique<CliSequence>(options, std::move(source.source), clock, *ports, portName,
-                                                        CliSession::Output{printResult, printDiagnostic}, openError);
+                                                        CliSession::Output{printResult, printDiagnostic});
         sequenceSession->onFinished = [](int code) { QCoreApplication::exit(code); };
     }
 

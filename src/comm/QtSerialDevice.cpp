@@ -13,8 +13,7 @@
 
 namespace zentor {
 
-QtSerialDevice::QtSerialDevice(const QString& name, std::shared_ptr<QString> openError)
-    : name_(name), openError_(std::move(openError))
+QtSerialDevice::QtSerialDevice(const QString& name) : name_(name)
 {
     // QSerialPort takes a bare name (ttyUSB0, COM3) or a full path (/dev/pts/5) alike.
     port_.setPortName(name);
@@ -51,7 +50,6 @@ bool QtSerialDevice::open(int baudRate)
     failure_ = {};
     auto fail = [this](OpenFailure::Kind kind, const QString& system) {
         failure_ = {kind, system};
-        if (openError_) *openError_ = system;
         if (port_.isOpen()) port_.close();
         return false;
     };

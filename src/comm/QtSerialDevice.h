@@ -17,8 +17,7 @@ public:
     static constexpr int kWriteSafetyLimitMs = 2000;
 
     // name: a port name the system lists (ttyUSB0, COM3) or a device path (/dev/pts/5).
-    // openError, when given, receives the reason of a failed open.
-    explicit QtSerialDevice(const QString& name, std::shared_ptr<QString> openError = {});
+    explicit QtSerialDevice(const QString& name);
     ~QtSerialDevice() override;
 
     bool open(int baudRate) override;
@@ -36,7 +35,6 @@ private:
     void errorArrived(QSerialPort::SerialPortError error);
 
     QString name_;
-    std::shared_ptr<QString> openError_;
     OpenFailure failure_;
     QSerialPort port_;
     bool writing_ = false;      // inside write: bytes that arrive meanwhile wait until it returns

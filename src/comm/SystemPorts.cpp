@@ -29,12 +29,11 @@ QStringList SystemPortProvider::ports() const
 
 std::unique_ptr<SerialDevice> SystemPortProvider::create(const QString& name)
 {
-    openError_->clear();
     if (name.isEmpty()) return nullptr;
     QString target = name;
     // QSerialPort reads a bare name as one under /dev: a relative path must become absolute.
     if (IsDevicePath(name) && !name.startsWith(QLatin1Char('/'))) target = QFileInfo(name).absoluteFilePath();
-    return std::make_unique<QtSerialDevice>(target, openError_);
+    return std::make_unique<QtSerialDevice>(target);
 }
 
 #ifdef Q_OS_WIN

@@ -22,11 +22,7 @@ public:
     // no such folder, looks at the list once a second instead.
     void watchChanges(std::function<void()> changed) override;
 
-    // Why the last device this provider made failed to open ("Permission denied", ...).
-    QString lastOpenError() const { return *openError_; }
-
 private:
-    std::shared_ptr<QString> openError_ = std::make_shared<QString>();
     std::unique_ptr<QObject> watch_;
 };
 

@@ -60,11 +60,13 @@ Bursts driver(const QByteArray& request)
 
 class ScriptedDevice final : public SerialDevice {
 public:
-    ScriptedDevice(Clock& clock, Script script, std::vector<std::pair<int64_t, QByteArray>>& log, int accepts)
-        : clock_(clock), script_(std::move(script)), log_(log), accepts_(accepts)
+    ScriptedDevice(Clock& clock, Script script, std::vector<std::pair<int64_t, QByteArray>>& log, int accepts,
+                   OpenFailure refusal = {})
+        : clock_(clock), script_(std::move(script)), log_(log), accepts_(accepts), refusal_(std::move(refusal))
     {
     }
-    bool open(int) override { return true; }
+    bool open(int) override { return refusal_.kind == OpenFailure::None; }
+    OpenFailure openFailure() const override { return refusal_; }
     int64_t write(const uint8_t* data, int64_t count, int) override
     {
         const QByteArray frame(reinterpret_cast<const char*>(data), int(count));
@@ -84,6 +86,7 @@ private:
     Script script_;
     std::vector<std::pair<int64_t, QByteArray>>& log_;
     int accepts_;
+    OpenFailure refusal_;
     QObject context_;
 };
 
@@ -93,7 +96,10 @@ public:
     QStringList ports() const override { return {QStringLiteral("COM3"), QStringLiteral("COM10")}; }
     std::unique_ptr<SerialDevice> create(const QString& name) override
     {
-        if (!ports().contains(name)) return nullptr;
+        // A port the list does not hold is one this user may not use.
+        if (!ports().contains(name))
+            return std::make_unique<ScriptedDevice>(clock_, script_, sent, accepts,
+                                                    OpenFailure{OpenFailure::PermissionDenied, QStringLiteral("Permission denied")});
         auto d = std::make_unique<ScriptedDevice>(clock_, script_, sent, accepts);
         last = d.get();
         return d;
@@ -122,8 +128,7 @@ struct Run {
         if (!p.ok) qFatal("bad command line in a test: %s", qPrintable(p.error));
         session = std::make_unique<CliSession>(
             p.options, clock, ports, port,
-            CliSession::Output{[this](const QString& l) { out << l; }, [this](const QString& l) { err << l; }},
-            [] { return QStringLiteral("Permission denied"); });
+            CliSession::Output{[this](const QString& l) { out << l; }, [this](const QString& l) { err << l; }});
         session->onFinished = [this](int) { ++finishedCalls; };
         session->start();
     }
@@ -375,7 +380,11 @@ private slots:
     {
         Run r(QStringLiteral("--port COM7 status"), driver, QStringLiteral("COM7"));
         QCOMPARE(r.finish(), int(ExitPort));
-        QCOMPARE(r.err, QStringList{"cannot open port COM7: Permission denied"});
+        // The reason and what to do, as the console says it under its message.
+        QCOMPARE(r.err.size(), 1);
+        QVERIFY2(r.err[0].startsWith(QLatin1String("cannot open port COM7: You may not use COM7 (Permission denied)")),
+                 qPrintable(r.err[0]));
+        QVERIFY(r.err[0].contains(QLatin1String("dialout")));
         QVERIFY(r.ports.sent.empty());
     }
 

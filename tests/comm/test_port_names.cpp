@@ -79,7 +79,8 @@ private slots:
         auto unknown = ports.create(QStringLiteral("NOSUCHPORT77"));
         QVERIFY(unknown != nullptr);
         QVERIFY(!unknown->open(115200));
-        QVERIFY(!ports.lastOpenError().isEmpty());
+        QCOMPARE(unknown->openFailure().kind, OpenFailure::NotFound);
+        QVERIFY(!unknown->openFailure().system.isEmpty());
 
         // A relative file in the working folder is a path too, and opening a plain file
         // fails with a reason rather than opening something under /dev.
@@ -94,7 +95,7 @@ private slots:
         QDir::setCurrent(cwd);
         QVERIFY(device != nullptr);
         QVERIFY(!device->open(115200));
-        QVERIFY(!ports.lastOpenError().isEmpty());
+        QVERIFY(!device->openFailure().system.isEmpty());
     }
 };
 
