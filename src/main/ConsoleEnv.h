@@ -36,8 +36,9 @@ struct ConsoleEnv {
     // dialog; tests return a path of their own.
     // Without one, nothing is chosen. (Its default keeps the brace-initialised environments
     // that leave it out warning-free.)
-    std::function<QString(QWidget* parent, const QString& title, const QString& proposedName, const QString& filter)>
-        chooseSaveFile = {};
+    using FileChooser =
+        std::function<QString(QWidget* parent, const QString& title, const QString& proposedName, const QString& filter)>;
+    FileChooser chooseSaveFile = {};
 };
 
 }  // namespace zentor

@@ -6,70 +6,22 @@
 //
 //   bench_monitors [--seconds N] [--rounds N]     (default 20 s per phase, 3 rounds)
 
-#include "ConsoleAssembly.h"
-#include "ControlIds.h"
 #include "CsvText.h"
-#include "QtClock.h"
+#include "RealTimeKit.h"
 #include "RecordFile.h"
 #include "RecordPanel.h"
 #include "StatusRecord.h"
-#include "SystemPorts.h"
 #include "TrafficWindow.h"
-#include "ZentorDlg.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFileInfo>
-#include <QProcess>
-#include <QPushButton>
 #include <QTableView>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <algorithm>
-#include <cstdio>
-#include <sys/resource.h>
-#include <vector>
 
 using namespace zentor;
+using namespace zentor::bench;
 
 namespace {
 
-class SilentNotifier final : public Notifier {
-public:
-    void message(QWidget*, const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
-};
-
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-void runFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-double cpuPercentOver(int ms)
-{
-    QElapsedTimer wall;
-    wall.start();
-    const double before = cpuSeconds();
-    runFor(ms);
-    return 100.0 * (cpuSeconds() - before) / (double(wall.nsecsElapsed()) / 1e9);
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+double median(std::vector<double> v) { return percentile(std::move(v), 0.5); }
 
 // Microseconds of each call of fn, n times, after a warm-up.
 template <class Fn>
@@ -101,40 +53,17 @@ int main(int argc, char* argv[])
 
     QTemporaryDir dir;
     const QString recording = dir.filePath(QStringLiteral("recording.csv"));
-    const QString link = dir.filePath(QStringLiteral("zentor-sim"));
-    QProcess sim;
-    sim.start(QStringLiteral(ZENTOR_SIM_BIN), {QStringLiteral("--type"), QStringLiteral("speed"), QStringLiteral("--link"), link});
-    if (!sim.waitForStarted(5000)) {
+    SimProcess sim;
+    if (!sim.start(dir.path())) {
         std::fprintf(stderr, "bench_monitors: zentor-sim did not start\n");
         return 1;
     }
-    for (int i = 0; i < 100 && !QFileInfo::exists(link); ++i) runFor(20);
-
-    QtClock clock;
-    SilentNotifier notes;
-    SystemPortProvider system;
-    ConsoleEnv env{clock,
-                   notes,
-                   system,
-                   {},
-                   [](QDialog& d) { d.open(); },
-                   dir.filePath(QStringLiteral("Zentor_CFG.ini")),
-                   [&recording](QWidget*, const QString&, const QString&, const QString&) { return recording; }};
-    CZentorDlg window(env);
-    AssembleConsole(window);
-    window.show();
+    RealConsole console(dir.path(), [&recording](QWidget*, const QString&, const QString&, const QString&) { return recording; });
+    CZentorDlg& window = console.window;
     auto* traffic = window.findChild<monitor::TrafficWindow*>();
     auto* record = window.findChild<monitor::RecordPanel*>();
     runFor(1000);
-
-    window.controlAs<QComboBox>(ids::ControlTypeList)->setCurrentIndex(SpeedControl);
-    window.controlAs<QPushButton>(ids::Select)->click();
-    runFor(600);
-    window.controlAs<QComboBox>(ids::ComPortList)->setEditText(link);
-    window.controlAs<QPushButton>(ids::OpenClose)->click();
-    runFor(600);
-    window.controlAs<QPushButton>(ids::StartStop)->click();
-    runFor(1000);
+    console.pollSpeedDriverAt(sim.link());
 
     // One traffic row as the table takes it when rows come one at a time: kept, then shown at
     // the end of the shown table with a full ring of 10,000 rows (one row leaves at the front),
@@ -184,8 +113,6 @@ int main(int argc, char* argv[])
         runFor(500);
     }
     const bool polled = window.running();
-    sim.terminate();
-    sim.waitForFinished(3000);
 
     std::printf("traffic_row_append_us_median %.2f\n", median(trafficUs));
     std::printf("recorded_row_us_median %.2f\n", median(recordUs));

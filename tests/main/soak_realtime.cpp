@@ -8,78 +8,22 @@
 //
 //   soak_realtime [--seconds N] [--warm-up-seconds W]      (defaults 600 and 10)
 
-#include "ConsoleAssembly.h"
-#include "ControlIds.h"
-#include "QtClock.h"
-#include "SystemPorts.h"
-#include "ZentorDlg.h"
+#include "RealTimeKit.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <malloc.h>
 #include <string>
-#include <sys/resource.h>
 
 using namespace zentor;
+using namespace zentor::bench;
 
 namespace {
 
 const QString kFailureText = QStringLiteral("Check Device or Connected Line");
 constexpr int64_t kHangMs = 2000;
 
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long residentKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (QByteArray line = f.readLine(); !line.isEmpty(); line = f.readLine())
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
 long heapInUseKb() { return long(mallinfo2().uordblks / 1024); }
-
-void runFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-class CountingNotifier final : public Notifier {
-public:
-    void message(QWidget* parent, const QString& text) override { message(parent, text, QString()); }
-    void message(QWidget*, const QString& text, const QString&) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        if (text == kFailureText) {
-            ++failures;
-            if (onFailure) onFailure();
-        } else {
-            ++others;
-        }
-    }
-    int failures = 0;
-    int others = 0;
-    std::function<void()> onFailure;
-};
 
 // Status reads as zentor-sim logged them ("<ms> rx 64 03 ..."), counted as they come; only the
 // last moment is kept, so the count costs no memory however long the run.
@@ -89,26 +33,19 @@ struct SimLogCounter {
     double largestGap = 0;
     int64_t gapsOver400 = 0;  // gaps more than 100 ms off the cadence
     bool measuring = false;
-    QByteArray pending;
 
-    void take(const QByteArray& bytes)
+    void take(const QByteArray& line)
     {
-        pending += bytes;
-        int end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            const QList<QByteArray> f = pending.left(end).simplified().split(' ');
-            pending.remove(0, end + 1);
-            if (f.size() <= 3 || f[1] != "rx" || f[3] != "03") continue;
-            const double at = f[0].toDouble();
-            if (measuring) {
-                ++reads;
-                if (lastAt >= 0) {
-                    largestGap = std::max(largestGap, at - lastAt);
-                    if (at - lastAt > 400) ++gapsOver400;
-                }
+        double at = 0;
+        if (!IsStatusReadLine(line, &at)) return;
+        if (measuring) {
+            ++reads;
+            if (lastAt >= 0) {
+                largestGap = std::max(largestGap, at - lastAt);
+                if (at - lastAt > 400) ++gapsOver400;
             }
-            lastAt = at;
         }
+        lastAt = at;
     }
 };
 
@@ -137,27 +74,18 @@ int main(int argc, char* argv[])
     }
 
     QTemporaryDir dir;
-    const QString link = dir.filePath(QStringLiteral("zentor-sim"));
-    QProcess sim;
+    SimProcess sim;
     SimLogCounter log;
-    QObject::connect(&sim, &QProcess::readyReadStandardOutput, [&] { log.take(sim.readAllStandardOutput()); });
-    sim.start(QStringLiteral(ZENTOR_SIM_BIN), {QStringLiteral("--type"), QStringLiteral("speed"), QStringLiteral("--log"),
-                                                QStringLiteral("--link"), link});
-    if (!sim.waitForStarted(5000)) {
+    sim.onLine = [&log](const QByteArray& line) { log.take(line); };
+    if (!sim.start(dir.path())) {
         std::fprintf(stderr, "soak_realtime: zentor-sim did not start\n");
         return 1;
     }
-    for (int i = 0; i < 100 && !QFileInfo::exists(link); ++i) runFor(20);
 
-    QtClock clock;
-    CountingNotifier notes;
-    SystemPortProvider system;
-    ConsoleEnv env{clock, notes, system, [](const QUrl&) { return false; }, [](QDialog& d) { d.open(); },
-                   dir.filePath(QStringLiteral("Zentor_CFG.ini"))};
-    CZentorDlg window(env);
-    AssembleConsole(window);
-    window.show();
-    auto button = [&](int id) { return window.controlAs<QPushButton>(id); };
+    RealConsole console(dir.path());
+    CZentorDlg& window = console.window;
+    int failures = 0;
+    int others = 0;
 
     // The console's own view: status reads written and status answers applied.
     int64_t written = 0;
@@ -176,21 +104,20 @@ int main(int argc, char* argv[])
 
     // After a failure: OK, then Start again once the busy guard has let go.
     bool pressPending = false;
-    notes.onFailure = [&] {
+    console.notes.onMessage = [&](const QString& text) {
+        if (text != kFailureText) {
+            ++others;
+            return;
+        }
+        ++failures;
         pressPending = true;
         QTimer::singleShot(600, &window, [&] {
             pressPending = false;
-            button(ids::StartStop)->click();
+            console.press(ids::StartStop);
         });
     };
 
-    window.controlAs<QComboBox>(ids::ControlTypeList)->setCurrentIndex(SpeedControl);
-    button(ids::Select)->click();
-    runFor(600);
-    window.controlAs<QComboBox>(ids::ComPortList)->setEditText(link);
-    button(ids::OpenClose)->click();
-    runFor(600);
-    button(ids::StartStop)->click();
+    console.pollSpeedDriverAt(sim.link());
     if (!window.running()) {
         std::fprintf(stderr, "soak_realtime: communication did not start\n");
         return 1;
@@ -230,12 +157,10 @@ int main(int argc, char* argv[])
     const double cpu = cpuSeconds() - cpuStart;
     const double elapsed = double(wall.elapsed()) / 1000.0;
     measuring = false;
-    log.take(sim.readAllStandardOutput());
+    runFor(100);  // the log's last lines
     log.measuring = false;
     const long rssEnd = residentKb();
     const long heapEnd = heapInUseKb();
-    sim.terminate();
-    sim.waitForFinished(3000);
 
     const int64_t expected = int64_t(elapsed * 1000.0 / 300.0);
     std::printf("seconds %.1f (after %d s of warm-up)\n", elapsed, warmUp);
@@ -248,8 +173,8 @@ int main(int argc, char* argv[])
     std::printf("console_status_reads %lld written, %lld answered\n", static_cast<long long>(written),
                 static_cast<long long>(applied));
     std::printf("largest_gap_ms %.1f (%lld gaps over 400 ms)\n", log.largestGap, static_cast<long long>(log.gapsOver400));
-    std::printf("failures_seen %d\n", notes.failures);
-    if (notes.others > 0) std::printf("other_messages %d\n", notes.others);
+    std::printf("failures_seen %d\n", failures);
+    if (others > 0) std::printf("other_messages %d\n", others);
     std::printf("hang %s\n", hang.isEmpty() ? "none" : qPrintable(hang));
-    return hang.isEmpty() && notes.failures == 0 && notes.others == 0 ? 0 : 1;
+    return hang.isEmpty() && failures == 0 && others == 0 ? 0 : 1;
 }
