@@ -6,6 +6,7 @@
 #include "CsvReader.h"
 #include "RecordPanel.h"
 #include "StatusRecord.h"
+#include "SizeLimit.h"
 #include "main/Rig.h"
 
 #include <QRegularExpression>
@@ -32,25 +33,6 @@ QList<QStringList> readCsv(const QString& path)
     if (!ReadCsv(QString::fromUtf8(f.readAll()), rows, &problem)) qWarning("not a valid CSV: %s", qPrintable(problem));
     return rows;
 }
-
-// A file-size limit for this process while it lives, as a full disk would refuse a write.
-class SizeLimit {
-public:
-    explicit SizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~SizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
-    bool ok() const { return ok_; }
-
-private:
-    rlimit saved_{};
-    bool ok_ = false;
-};
 
 }  // namespace
 

@@ -3,15 +3,14 @@
 // records before it and nothing of the failed one, with the file and the system's reason.
 
 #include "RecordFile.h"
+#include "SizeLimit.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 using namespace zentor::record;
+using zentor::testing::SizeLimit;
 
 namespace {
 
@@ -20,25 +19,6 @@ QByteArray readAll(const QString& path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
-
-// A file-size limit for this process while it lives: the system refuses to grow any file
-// beyond it (EFBIG), as a full disk refuses a write.
-class SizeLimit {
-public:
-    explicit SizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~SizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
-    bool ok() const { return ok_; }
-
-private:
-    rlimit saved_{};
-    bool ok_ = false;
-};
 
 }  // namespace
 

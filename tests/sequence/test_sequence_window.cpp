@@ -5,6 +5,7 @@
 #include "ActionTable.h"
 #include "IniProfile.h"
 #include "PanelColours.h"
+#include "Pixels.h"
 #include "SequenceRig.h"
 
 #include <QFontInfo>
@@ -16,18 +17,6 @@ using namespace zentor::testing;
 
 namespace {
 
-// Whether the widget as painted holds a pixel of each colour.
-bool paintedWith(QWidget* w, std::initializer_list<QColor> colours)
-{
-    const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    for (const QColor& c : colours) {
-        bool found = false;
-        for (int y = 0; y < image.height() && !found; ++y)
-            for (int x = 0; x < image.width() && !found; ++x) found = QColor(image.pixel(x, y)) == c;
-        if (!found) return false;
-    }
-    return true;
-}
 
 // Types into a box that holds the keyboard focus, key by key.
 void typeInto(SeqWindow& s, int id, const QString& text)

@@ -3,6 +3,7 @@
 // window (tests/main/Rig.h), in virtual time against the simulated drivers.
 
 #include "Accessibility.h"
+#include "Pixels.h"
 #include "main/Rig.h"
 #include "SettingsDialog.h"
 #include "SettingsIds.h"
@@ -47,17 +48,5 @@ inline QByteArray readFrame(int slave, int quantity)
     return QByteArray(reinterpret_cast<char*>(out), BuildReadHoldingRegisters(out, slave, quantity));
 }
 
-// Whether the widget as painted holds a pixel of each colour.
-inline bool paintedWith(QWidget* w, std::initializer_list<QColor> colours)
-{
-    const QImage image = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    for (const QColor& c : colours) {
-        bool found = false;
-        for (int y = 0; y < image.height() && !found; ++y)
-            for (int x = 0; x < image.width() && !found; ++x) found = QColor(image.pixel(x, y)) == c;
-        if (!found) return false;
-    }
-    return true;
-}
 
 }  // namespace zentor::testing
