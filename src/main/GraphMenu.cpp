@@ -5,12 +5,13 @@
 
 #include "ChartDraw.h"
 #include "GraphExport.h"
+#include "WholeFile.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QImageWriter>
 #include <QMenu>
-#include <QSaveFile>
 
 namespace zentor {
 
@@ -34,22 +35,13 @@ void CZentorDlg::ShowGraphMenu(const QPoint& at)
 
 namespace {
 
-// Writes the file whole or not at all: the file chosen is replaced only by a complete one.
-// Empty on success, else the file and the reason.
-template <class Write>
-QString SaveWhole(const QString& path, Write write)
+// The file chosen is replaced only by a complete one. Empty on success, else the file and the
+// reason.
+QString SaveWhole(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
     QString reason;
-    if (!file.open(QIODevice::WriteOnly)) {
-        reason = file.errorString();
-    } else if (!write(file, reason)) {
-        if (reason.isEmpty()) reason = file.errorString();
-        file.cancelWriting();
-    } else if (!file.commit()) {
-        reason = file.errorString();
-    }
-    return reason.isEmpty() ? QString() : QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+    if (WriteWholeFile(path, bytes, &reason)) return QString();
+    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
 QString Stamp() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")); }
@@ -63,13 +55,12 @@ void CZentorDlg::SaveGraphImage()
                                         QStringLiteral("PNG images (*.png)"));
     if (path.isEmpty()) return;
     // The graph's own image: drawn at the screen's device pixel ratio, without the sunken edge.
-    const QImage image = chart_->Bitmap();
-    const QString failure = SaveWhole(path, [&image](QSaveFile& file, QString& reason) {
-        QImageWriter writer(&file, "png");
-        if (writer.write(image)) return true;
-        reason = writer.errorString();
-        return false;
-    });
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    const QString failure = writer.write(chart_->Bitmap()) ? SaveWhole(path, png)
+                                                           : QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), writer.errorString());
     if (!failure.isEmpty()) env_.notifier.message(this, QStringLiteral("The graph could not be saved."), failure);
 }
 
@@ -80,7 +71,7 @@ void CZentorDlg::SaveGraphSamples()
                                         QStringLiteral("CSV files (*.csv)"));
     if (path.isEmpty()) return;
     const QByteArray csv = GraphSamplesCsv(*series_, sampleTimes_);
-    const QString failure = SaveWhole(path, [&csv](QSaveFile& file, QString&) { return file.write(csv) == csv.size(); });
+    const QString failure = SaveWhole(path, csv);
     if (!failure.isEmpty()) env_.notifier.message(this, QStringLiteral("The samples could not be saved."), failure);
 }
 

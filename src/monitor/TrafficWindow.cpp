@@ -1,8 +1,11 @@
 #include "TrafficWindow.h"
 
+#include "WholeFile.h"
+
 #include "ConsoleHost.h"
 #include "CsvText.h"
 #include "TrafficDelegate.h"
+#include "WholeFile.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,7 +16,6 @@
 #include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QShowEvent>
@@ -203,12 +205,8 @@ void TrafficWindow::Save()
     // by a complete one.
     QByteArray csv = record::CsvLine(TrafficCsvHeader()).toUtf8();
     for (int i = 0; i < model_.keptCount(); ++i) csv += record::CsvLine(TrafficCsvFields(model_.keptAt(i))).toUtf8();
-    QSaveFile file(path);
     QString reason;
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size()) reason = file.errorString();
-    if (reason.isEmpty() && !file.commit()) reason = file.errorString();
-    if (!reason.isEmpty()) {
-        file.cancelWriting();
+    if (!WriteWholeFile(path, csv, &reason)) {
         host_.notifier().message(this, QStringLiteral("The frames could not be saved."),
                                  QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
         return;

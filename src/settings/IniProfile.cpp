@@ -1,7 +1,8 @@
 #include "IniProfile.h"
 
+#include "WholeFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace zentor {
 
@@ -51,23 +52,10 @@ bool IniProfile::apply(const IniEdit& edit)
     const QByteArray bytes = doc.toBytes();
     if (existed && bytes == old) return true;
 
-    // Unbuffered, so that a short write (a full disk) is seen here: a buffered save file can
-    // take a cut-off text for a complete one.
-    QSaveFile out(path_);
-    auto fail = [&] {
-        error_ = QStringLiteral("Cannot write %1: %2").arg(path_, out.errorString());
-        out.cancelWriting();
-        return false;
-    };
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail();
-    for (qint64 done = 0; done < bytes.size();) {
-        // After a short write the next one fails and tells the system's reason.
-        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0) return fail();
-        done += n;
-    }
-    if (!out.commit()) return fail();
-    return true;
+    QString reason;
+    if (WriteWholeFile(path_, bytes, &reason)) return true;
+    error_ = QStringLiteral("Cannot write %1: %2").arg(path_, reason);
+    return false;
 }
 
 QString ProfileValue(IniProfile& profile, bool write, const QString& section, const QString& key,
