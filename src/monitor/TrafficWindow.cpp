@@ -1,7 +1,5 @@
 #include "TrafficWindow.h"
 
-#include "WholeFile.h"
-
 #include "ConsoleHost.h"
 #include "CsvText.h"
 #include "TrafficDelegate.h"
