@@ -30,8 +30,7 @@ void CliMaster::close()
 {
     awaiting_ = false;
     done_ = nullptr;
-    quietDue_ = -1;
-    answerDeadline_ = -1;
+    stopWaits();
     ++exchangeGeneration_;
     if (!link_) return;
     link_->Stop();
@@ -58,19 +57,21 @@ bool CliMaster::write(const uint8_t* frame, int length, uint64_t generation)
 void CliMaster::exchange(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> done)
 {
     const uint64_t generation = ++exchangeGeneration_;
-    quietDue_ = -1;  // bytes that came before the request end no frame of its answer
+    stopWaits();  // bytes that came before the request end no frame of its answer
     done_ = std::move(done);
     awaiting_ = false;
     if (!write(frame, length, generation)) return;
     awaiting_ = true;
-    answerDeadline_ = clock_.nowMs() + kAnswerTimeoutMs;
-    armDeadline(kAnswerTimeoutMs);
+    deadlineCall_ = clock_.callAfter(kAnswerTimeoutMs, context_.get(), [this] {
+        deadlineCall_ = 0;
+        if (awaiting_) finish({Outcome::NoAnswer, 0, {}});
+    });
 }
 
 void CliMaster::broadcast(const uint8_t* frame, int length, std::function<void(const ExchangeResult&)> done)
 {
     const uint64_t generation = ++exchangeGeneration_;
-    quietDue_ = -1;
+    stopWaits();
     done_ = std::move(done);
     awaiting_ = false;
     if (!write(frame, length, generation)) return;
@@ -84,49 +85,23 @@ void CliMaster::broadcast(const uint8_t* frame, int length, std::function<void(c
     });
 }
 
-void CliMaster::OnSerialRx(int, int)
+void CliMaster::OnSerialRx(int, int) { restartQuiet(); }
+
+void CliMaster::restartQuiet()
 {
-    quietDue_ = clock_.nowMs() + kQuietMs;
-    armQuiet(kQuietMs);
+    clock_.cancel(quietCall_);
+    quietCall_ = clock_.callAfter(kQuietMs, context_.get(), [this] {
+        quietCall_ = 0;
+        quiet();
+    });
 }
 
-void CliMaster::armQuiet(int64_t delayMs)
+void CliMaster::stopWaits()
 {
-    if (quietArmed_) return;  // the pending timer fires no later than the new due time
-    quietArmed_ = true;
-    clock_.callAfter(delayMs, context_.get(), [this] { quietTimer(); });
-}
-
-void CliMaster::quietTimer()
-{
-    quietArmed_ = false;
-    if (quietDue_ < 0) return;
-    const int64_t left = quietDue_ - clock_.nowMs();
-    if (left > 0) {
-        armQuiet(left);
-        return;
-    }
-    quietDue_ = -1;
-    quiet();
-}
-
-void CliMaster::armDeadline(int64_t delayMs)
-{
-    if (deadlineArmed_) return;  // deadlines only move later, so the pending timer comes first
-    deadlineArmed_ = true;
-    clock_.callAfter(delayMs, context_.get(), [this] { deadlineTimer(); });
-}
-
-void CliMaster::deadlineTimer()
-{
-    deadlineArmed_ = false;
-    if (!awaiting_ || answerDeadline_ < 0) return;
-    const int64_t left = answerDeadline_ - clock_.nowMs();
-    if (left > 0) {
-        armDeadline(left);
-        return;
-    }
-    finish({Outcome::NoAnswer, 0, {}});
+    clock_.cancel(quietCall_);
+    quietCall_ = 0;
+    clock_.cancel(deadlineCall_);
+    deadlineCall_ = 0;
 }
 
 void CliMaster::quiet()
@@ -147,7 +122,8 @@ void CliMaster::quiet()
 void CliMaster::finish(ExchangeResult result)
 {
     awaiting_ = false;
-    answerDeadline_ = -1;
+    clock_.cancel(deadlineCall_);
+    deadlineCall_ = 0;
     // The console clears it 60 ms after the write; here nothing waits on it, so the end of the
     // exchange does, without a timer of its own.
     if (link_) link_->transmitBusy = 0;

@@ -55,13 +55,11 @@ public:
 private:
     // Writes the frame as the request of the exchange; false (done is due) when it did not go out.
     bool write(const uint8_t* frame, int length, uint64_t generation);
-    // Each wait keeps at most one timer of the clock pending, re-armed for what is left when it
-    // fires early: a burst only moves the due time, and a wait that ended leaves a timer that
-    // finds nothing to do, so an idle master is not woken for every request it made.
-    void armQuiet(int64_t delayMs);
-    void quietTimer();
-    void armDeadline(int64_t delayMs);
-    void deadlineTimer();
+    // Each wait keeps one call of the clock pending: a burst takes back the last one and asks
+    // for a new one, and a wait that ended takes its call back, so the master wakes only when a
+    // wait runs out.
+    void restartQuiet();
+    void stopWaits();
     void quiet();
     void finish(ExchangeResult result);
 
@@ -73,10 +71,8 @@ private:
     bool awaiting_ = false;
     bool failed_ = false;
     OpenFailure openFailure_;
-    int64_t quietDue_ = -1;            // 60 ms after the last burst of the frame; -1: no frame
-    bool quietArmed_ = false;
-    int64_t answerDeadline_ = -1;      // the awaited answer is no answer from then on
-    bool deadlineArmed_ = false;
+    Clock::CallId quietCall_ = 0;      // 60 ms after the last burst of the frame
+    Clock::CallId deadlineCall_ = 0;   // the awaited answer is no answer from then on
     uint64_t exchangeGeneration_ = 0;  // a newer exchange makes the end of an older one void
     std::function<void(const ExchangeResult&)> done_;
     std::unique_ptr<QObject> context_ = std::make_unique<QObject>();  // of the timers; gone with the master

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #ifdef Q_OS_UNIX
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -81,6 +82,31 @@ int64_t QtSerialDevice::write(const uint8_t* data, int64_t count, int timeoutMs)
 {
     if (!port_.isOpen() || count <= 0) return 0;
     const int limitMs = timeoutMs > 0 ? std::min(timeoutMs, kWriteSafetyLimitMs) : kWriteSafetyLimitMs;
+#ifdef Q_OS_UNIX
+    // Straight into the device: a request is a few bytes that the driver's buffer takes at
+    // once, and going through the port's own buffer would cost a wait for writability and a
+    // wake of the event loop for every request.
+    const int fd = static_cast<int>(port_.handle());
+    if (fd >= 0) {
+        int64_t written = 0;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (written < count) {
+            const ssize_t n = ::write(fd, data + written, static_cast<size_t>(count - written));
+            if (n > 0) {
+                written += n;
+                continue;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) break;
+            const int64_t left = limitMs - elapsed.elapsed();
+            if (left <= 0) break;
+            pollfd writable{fd, POLLOUT, 0};
+            if (::poll(&writable, 1, static_cast<int>(left)) <= 0) break;
+        }
+        return written;
+    }
+#endif
 
     writing_ = true;
     const qint64 queued = port_.write(reinterpret_cast<const char*>(data), count);

@@ -10,6 +10,7 @@ Scheduler::Scheduler(Clock& clock, QObject* context, std::function<void(int)> on
 void Scheduler::start(int id, int periodMs)
 {
     Timer& t = timers_[id];
+    clock_.cancel(t.call);
     t.running = true;
     t.period = periodMs < 1 ? 1 : periodMs;
     t.generation++;
@@ -23,6 +24,8 @@ void Scheduler::kill(int id)
     if (it == timers_.end()) return;
     it->second.running = false;
     it->second.generation++;
+    clock_.cancel(it->second.call);
+    it->second.call = 0;
 }
 
 bool Scheduler::isRunning(int id) const
@@ -41,7 +44,7 @@ void Scheduler::arm(int id)
 {
     Timer& t = timers_[id];
     const uint64_t generation = t.generation;
-    clock_.callAfter(t.due - clock_.nowMs(), context_, [this, id, generation] { fire(id, generation); });
+    t.call = clock_.callAfter(t.due - clock_.nowMs(), context_, [this, id, generation] { fire(id, generation); });
 }
 
 void Scheduler::fire(int id, uint64_t generation)

@@ -25,6 +25,7 @@ private:
         int period = 0;
         uint64_t generation = 0;
         int64_t due = 0;
+        Clock::CallId call = 0;  // the pending expiry, taken back when the timer is restarted or killed
     };
     void arm(int id);
     void fire(int id, uint64_t generation);

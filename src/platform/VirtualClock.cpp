@@ -2,10 +2,21 @@
 
 namespace zentor {
 
-void VirtualClock::callAfter(int64_t delayMs, QObject* context, std::function<void()> fn)
+Clock::CallId VirtualClock::callAfter(int64_t delayMs, QObject* context, std::function<void()> fn)
 {
     const int64_t due = now_ + (delayMs < 0 ? 0 : delayMs);
-    queue_.emplace(std::make_pair(due, sequence_++), Call{context != nullptr, QPointer<QObject>(context), std::move(fn)});
+    const CallId id = ++sequence_;
+    queue_.emplace(std::make_pair(due, id), Call{context != nullptr, QPointer<QObject>(context), std::move(fn)});
+    dueOf_.emplace(id, due);
+    return id;
+}
+
+void VirtualClock::cancel(CallId id)
+{
+    auto it = dueOf_.find(id);
+    if (it == dueOf_.end()) return;
+    queue_.erase(std::make_pair(it->second, id));
+    dueOf_.erase(it);
 }
 
 void VirtualClock::pause(int64_t ms)
@@ -21,6 +32,7 @@ void VirtualClock::advance(int64_t ms)
         if (it->first.first > target) break;
         Call call = std::move(it->second);
         if (it->first.first > now_) now_ = it->first.first;
+        dueOf_.erase(it->first.second);
         queue_.erase(it);
         if (call.hasContext && call.context.isNull()) continue;
         call.fn();

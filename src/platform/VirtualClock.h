@@ -6,6 +6,7 @@
 
 #include <QPointer>
 #include <map>
+#include <unordered_map>
 #include <utility>
 
 namespace zentor {
@@ -13,7 +14,8 @@ namespace zentor {
 class VirtualClock final : public Clock {
 public:
     int64_t nowMs() const override { return now_; }
-    void callAfter(int64_t delayMs, QObject* context, std::function<void()> fn) override;
+    CallId callAfter(int64_t delayMs, QObject* context, std::function<void()> fn) override;
+    void cancel(CallId id) override;
     // Time jumps forward; calls due meanwhile wait until the next advance.
     void pause(int64_t ms) override;
 
@@ -31,7 +33,8 @@ private:
     };
     int64_t now_ = 0;
     uint64_t sequence_ = 0;
-    std::multimap<std::pair<int64_t, uint64_t>, Call> queue_;
+    std::map<std::pair<int64_t, uint64_t>, Call> queue_;  // by (due time, id)
+    std::unordered_map<CallId, int64_t> dueOf_;
 };
 
 }  // namespace zentor

@@ -1,7 +1,10 @@
 // Window timers and the virtual clock that runs them.
 
 #include "Scheduler.h"
+#include "QtClock.h"
 #include "VirtualClock.h"
+
+#include <QCoreApplication>
 
 #include <QTest>
 #include <vector>
@@ -86,5 +89,61 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestScheduler)
+// The cancelling both clocks do: a call taken back never runs, and for the real clock nothing
+// wakes for it.
+class TestCancel : public QObject {
+    Q_OBJECT
+private slots:
+    void aCancelledCallNeverRuns()
+    {
+        VirtualClock clock;
+        QStringList ran;
+        const Clock::CallId a = clock.callAfter(10, nullptr, [&ran] { ran << "a"; });
+        clock.callAfter(10, nullptr, [&ran] { ran << "b"; });
+        clock.cancel(a);
+        clock.cancel(a);  // twice: no harm
+        clock.cancel(0);
+        QCOMPARE(clock.pending(), 1);
+        clock.advance(20);
+        QCOMPARE(ran, QStringList{"b"});
+    }
+
+    void aRestartedOrKilledTimerLeavesNoCallBehind()
+    {
+        // A timer restarted at every burst of an answer must not leave a call per burst.
+        VirtualClock clock;
+        QObject context;
+        int fired = 0;
+        Scheduler s(clock, &context, [&fired](int) { ++fired; });
+        for (int i = 0; i < 50; ++i) s.start(3, 60);
+        QCOMPARE(clock.pending(), 1);
+        s.kill(3);
+        QCOMPARE(clock.pending(), 0);
+        clock.advance(1000);
+        QCOMPARE(fired, 0);
+    }
+
+    void theRealClockTakesBackACall()
+    {
+        QtClock clock;
+        QStringList ran;
+        const Clock::CallId a = clock.callAfter(5, nullptr, [&ran] { ran << "a"; });
+        clock.callAfter(5, nullptr, [&ran] { ran << "b"; });
+        clock.cancel(a);
+        QTRY_COMPARE(ran, QStringList{"b"});
+        QTest::qWait(20);
+        QCOMPARE(ran, QStringList{"b"});
+        // Its timers are used again: a call asked for from within a call runs too.
+        clock.callAfter(1, nullptr, [&] { clock.callAfter(1, nullptr, [&ran] { ran << "c"; }); });
+        QTRY_COMPARE(ran, (QStringList{"b", "c"}));
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);  // the real clock's timers need its event loop
+    TestScheduler scheduler;
+    TestCancel cancel;
+    return QTest::qExec(&scheduler, argc, argv) | QTest::qExec(&cancel, argc, argv);
+}
 #include "test_scheduler.moc"
