@@ -39,6 +39,17 @@ bool shownRed(QWidget* button)
     return image.pixelColor(QPoint(4, button->height() / 2) * button->devicePixelRatioF()).rgb() == panel::kActiveButton.rgb();
 }
 
+// Started in speed control, 50 % set, RUN pressed and the motor given three seconds.
+void runAtHalfSpeed(Rig& r)
+{
+    startActive(r, kSpeed, SpeedControl);
+    typeInto(r, ids::SpeedEdit, QStringLiteral("50.0"));
+    r.press(ids::SpeedSet);
+    r.after(600);
+    r.press(ids::Run);
+    r.after(3000);
+}
+
 QByteArray lastWrite(Rig& r)
 {
     for (auto it = r.ports.sent.rbegin(); it != r.ports.sent.rend(); ++it)
@@ -381,12 +392,7 @@ private slots:
     void afterAFailureNoReadingLooksLive()
     {
         Rig r;
-        startActive(r, kSpeed, SpeedControl);
-        typeInto(r, ids::SpeedEdit, QStringLiteral("50.0"));
-        r.press(ids::SpeedSet);
-        r.after(600);
-        r.press(ids::Run);
-        r.after(3000);
+        runAtHalfSpeed(r);
         QCOMPARE(r.text(ids::Run), QStringLiteral("< RUN >"));
         QString statusWhenTold;
         QString runWhenTold;
@@ -461,12 +467,7 @@ private slots:
     void motorRunsUpAndTheDigitsClimb()
     {
         Rig r;
-        startActive(r, kSpeed, SpeedControl);
-        typeInto(r, ids::SpeedEdit, QStringLiteral("50.0"));
-        r.press(ids::SpeedSet);
-        r.after(600);
-        r.press(ids::Run);
-        r.after(3000);
+        runAtHalfSpeed(r);
         QVERIFY(r.w->registers().value(MotorRpm) > 0);
         QCOMPARE(r.w->control(ids::DigitUnits)->property("imageId").toInt() != ids::art::Blank, true);
         QVERIFY(r.text(ids::RotateIndicator).endsWith('%'));
