@@ -28,8 +28,6 @@ namespace zentor {
 namespace {
 
 constexpr int kWidth = 1180;
-// Device nodes come in small bursts: the port list is looked at once they have settled.
-constexpr int kPortSettleMs = 50;
 // Fits a 1366 x 768 screen with its title bar and a task bar.
 constexpr int kHeight = 680;
 
@@ -64,7 +62,7 @@ CZentorDlg::CZentorDlg(ConsoleEnv env, QWidget* parent)
         if (running_) {
             portLookAfterTick_ = std::move(look);
         } else {
-            env_.clock.callAfter(kPortSettleMs, this, std::move(look));
+            env_.clock.callAfter(PortWatcher::kSettleMs, this, std::move(look));
         }
     });
     InitWindow();

@@ -5,11 +5,6 @@
 
 namespace zentor {
 
-namespace {
-// Device nodes come in small bursts (a node, then its links): one look after they settle.
-constexpr int kSettleMs = 50;
-}  // namespace
-
 PortWatcher::PortWatcher(Clock& clock, PortProvider& ports, QStringList known, QObject* parent)
     : QObject(parent), clock_(clock), ports_(ports), listed_(std::move(known)),
       folders_(std::make_unique<QFileSystemWatcher>())
@@ -68,7 +63,6 @@ void PortWatcher::compare(bool listSystem)
     const QStringList before = known();
     if (listSystem) {
         listed_ = ports_.ports();
-        ++listings_;
     }
     typedKnown_ = typedPresent();
     const QStringList now = known();

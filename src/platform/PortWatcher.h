@@ -20,6 +20,10 @@ namespace zentor {
 class PortWatcher : public QObject {
     Q_OBJECT
 public:
+    // Device nodes come in small bursts (a node, then its links): a look waits this long for
+    // them to settle.
+    static constexpr int kSettleMs = 50;
+
     // known: the ports as listed at start-up, so that they are not listed twice.
     PortWatcher(Clock& clock, PortProvider& ports, QStringList known, QObject* parent = nullptr);
     ~PortWatcher() override;
@@ -37,9 +41,6 @@ public:
     // a short settling time.
     void setDeferral(std::function<void(std::function<void()>)> runWhenQuiet) { runWhenQuiet_ = std::move(runWhenQuiet); }
 
-    // How many times the system's list was asked for (for tests and benchmarks).
-    int listings() const { return listings_; }
-
 signals:
     void appeared(const QString& name);
     void disappeared(const QString& name);
@@ -56,7 +57,6 @@ private:
     QStringList typed_;
     QStringList typedKnown_;
     bool lookPending_ = false;
-    int listings_ = 0;
     std::function<void(std::function<void()>)> runWhenQuiet_;
     std::unique_ptr<QFileSystemWatcher> folders_;
 };
