@@ -116,10 +116,14 @@ void DLG_COM_CONFIG::buildWindow()
     line->addWidget(current, 1);
     auto* baud = new QGroupBox(QStringLiteral("Baudrate"), this);
     auto* baudRow = new QHBoxLayout(baud);
+    // A drop-down list that also takes typed text; what is typed is no new entry.
     auto* rates = new QComboBox(baud);
+    rates->setEditable(true);
+    rates->setInsertPolicy(QComboBox::NoInsert);
     rates->addItems(BaudRates());
     rates->setCurrentIndex(-1);
     rates->setAccessibleName(QStringLiteral("Baudrate"));
+    rates->lineEdit()->setAccessibleName(QStringLiteral("Baudrate"));
     controls_.add(BaudList, rates);
     baudRow->addWidget(rates);
     connect(addButton(BaudChange, QStringLiteral("Change"), baud), &QPushButton::clicked, this,
@@ -242,9 +246,11 @@ void DLG_COM_CONFIG::OnBaudChange()
 {
     if (!BusyGuardPasses()) return;
     auto* rates = controlAs<QComboBox>(BaudList);
-    // Without a chosen rate there is nothing to change.
-    if (rates->currentIndex() < 0) return;
-    const int baud = int(LeadingInteger(rates->currentText()));
+    // Only an entry of the list is a rate: the box's text, chosen or typed, must be one of them.
+    // Without one there is nothing to change.
+    const int entry = rates->findText(rates->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (entry < 0) return;
+    const int baud = int(LeadingInteger(rates->itemText(entry)));
     host_.SetConfiguredBaud(baud);
     QString reason;
     if (!host_.WriteProfileValue(QStringLiteral("COMPORT"), QStringLiteral("Baudrate"), QString::asprintf("%d", baud),

@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 
 using namespace zentor;
 using namespace zentor::settings;
@@ -356,15 +357,33 @@ private slots:
         QVERIFY(!d->scheduler().isRunning(SettingsDialog::ReplyTimer));
     }
 
-    void anAnswerAwaitedFromBeforeIsNotThisWindows_data()
-    {
-        QTest::addColumn<int>("button");
-        QTest::newRow("PC-side ID Change") << int(PcIdChange);
-        QTest::newRow("baud rate Change") << int(BaudChange);
-    }
     void anAnswerAwaitedFromBeforeIsNotThisWindows()
     {
-        QFETCH(int, button);
+        Rig r;
+        r.open(kSpeed);
+        // A sequence step the silent driver never answered: the main window still awaits it
+        // when the window opens.
+        r.driver(kSpeed).faults().silent = true;
+        r.w->SendSequenceCommand(SequenceCommand{WriteRegister, 3, 1});
+        r.after(1000);
+        QVERIFY(r.w->awaiting());
+        DLG_COM_CONFIG* d = openCom(r);
+        typeInto(d, PcIdEdit, QStringLiteral("5"));
+        click(d, PcIdChange);
+        r.after(200);
+        // The ID Change sent nothing: the older missing answer is not its failure.
+        QVERIFY(r.notes.texts.isEmpty());
+        QCOMPARE(textOf(d, PcCurrentId), QStringLiteral("5 (0x05)"));
+        QVERIFY(r.w->portOpen());
+        // ID Check sends: a missing answer to it is.
+        r.after(300);
+        click(d, IdCheck);
+        r.after(200);
+        QCOMPARE(r.notes.texts, QStringList{"Check Device or Connected Line"});
+    }
+
+    void aPortClosedWithARequestOnItsWayTakesItAlong()
+    {
         Rig r;
         r.start(kSpeed, SpeedControl);
         r.driver(kSpeed).faults().silent = true;
@@ -372,16 +391,53 @@ private slots:
         r.press(ids::OpenClose);  // closed while a status read is on its way
         r.after(100);
         QVERIFY(!r.w->portOpen());
-        QVERIFY(!r.w->awaiting());  // the closed port took its request along
+        QVERIFY(!r.w->awaiting());
         DLG_COM_CONFIG* d = openCom(r);
-        typeInto(d, PcIdEdit, QStringLiteral("5"));
         chooseRate(d, QStringLiteral("9600"));
-        click(d, button);
+        click(d, BaudChange);
         r.after(200);
-        // Neither action sent anything: there is no line to report on.
         QVERIFY(r.notes.texts.isEmpty());
-        QCOMPARE(textOf(d, button == PcIdChange ? PcCurrentId : ComSetting),
-                 button == PcIdChange ? QStringLiteral("5 (0x05)") : QStringLiteral("9600 / 8 / None / 1 / None"));
+        QCOMPARE(textOf(d, ComSetting), QStringLiteral("9600 / 8 / None / 1 / None"));
+    }
+
+    // The rate box is a drop-down list that also takes typed text; Change takes a rate of the
+    // list only, chosen or typed.
+    void theRateBoxTakesTypedText_data()
+    {
+        QTest::addColumn<QString>("chosen");  // chosen from the list first, empty for none
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("rate");        // the configured rate afterwards
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("a rate of the list typed") << "" << "9600" << 9600 << "9600";
+        QTest::newRow("typed over a chosen rate") << "57600" << "4800" << 4800 << "4800";
+        QTest::newRow("a rate the list lacks") << "57600" << "1200" << 115200 << "115200";
+        QTest::newRow("not a number") << "" << "fast" << 115200 << "115200";
+    }
+    void theRateBoxTakesTypedText()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, typed);
+        QFETCH(int, rate);
+        QFETCH(QString, stored);
+        Rig r;
+        DLG_COM_CONFIG* d = openCom(r);
+        auto* rates = d->controlAs<QComboBox>(BaudList);
+        QVERIFY(rates->isEditable());
+        // Named by its caption, as is the edit inside it (Qt tells a Linux screen reader the
+        // box's text as the box's name).
+        QCOMPARE(rates->accessibleName(), QStringLiteral("Baudrate"));
+        QCOMPARE(accessibleName(rates->lineEdit()), QStringLiteral("Baudrate"));
+        if (!chosen.isEmpty()) chooseRate(d, chosen);
+        rates->lineEdit()->clear();
+        QTest::keyClicks(rates->lineEdit(), typed);
+        QCOMPARE(rates->currentText(), typed);
+        click(d, BaudChange);
+        QCOMPARE(r.w->configuredBaud(), rate);
+        QCOMPARE(storedBaud(r), stored);
+        QCOMPARE(d->scheduler().isRunning(SettingsDialog::ReplyTimer), rate != 115200);
+        // What is typed becomes no entry of the list.
+        QCOMPARE(rates->count(), 8);
+        QVERIFY(r.notes.texts.isEmpty());
     }
 
     void removingThePortRefreshesTheWindow()
