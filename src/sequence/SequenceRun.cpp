@@ -134,15 +134,19 @@ void DLG_SEQ_TEST::ApplyRun(const RunOutput& out)
         return;
     }
     const uint64_t generation = runGeneration_;
-    host_.setSequenceRunning(out.sequenceRunning);
+    auto clearAllMarks = [this] {
+        for (int r = 0; r < itemList_->rowCount(); ++r) SetMark(r, QString());
+    };
+    // At the end the run stands, marks and SequenceRunning included, while its message is up.
+    if (!out.end) host_.setSequenceRunning(out.sequenceRunning);
     if (out.command) {
         host_.SendSequenceCommand(*out.command);
         // A write that did not complete ran the main window's failure path, which has reset
         // this run and its displays already.
         if (generation != runGeneration_) return;
     }
-    if (out.clearAllMarks) {
-        for (int r = 0; r < itemList_->rowCount(); ++r) SetMark(r, QString());
+    if (out.clearAllMarks && !out.end) {
+        clearAllMarks();
     } else if (out.clearMarkRow >= 0) {
         SetMark(out.clearMarkRow, QString());
     }
@@ -154,9 +158,12 @@ void DLG_SEQ_TEST::ApplyRun(const RunOutput& out)
         scheduler_.kill(RunTimer);
     }
     if (out.end) {
-        // The run is idle already; the last measurement stays on show while the message is up.
+        // The message first, over the last measurement; then the marks go, the run is dropped
+        // and the window is idle with a fresh schedule.
         host_.notifier().message(this, kSequenceEndMessage);
         if (generation != runGeneration_) return;
+        clearAllMarks();
+        host_.setSequenceRunning(false);
         RefreshSequenceDialog();
         RebuildList(list_.itemCount);
     }

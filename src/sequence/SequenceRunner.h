@@ -18,8 +18,9 @@ enum class RunnerState { Idle, Running, Paused };
 // What the caller does after a call, in this order: show refusal (and stop there) when it is not
 // empty; send command at once; empty column 0 of clearMarkRow (or of every row when
 // clearAllMarks), then put ">" into column 0 of markRow; show displays; arm the 100 ms tick when
-// armTimer (otherwise make sure it is off); when end, show kSequenceEndMessage and then rebuild
-// the list (the run is already Idle). sequenceRunning is the console's SequenceRunning flag.
+// armTimer (otherwise make sure it is off); when end, show kSequenceEndMessage before clearing the
+// marks and SequenceRunning, then rebuild the list (the runner is Idle already). sequenceRunning
+// is the console's SequenceRunning flag.
 struct RunOutput {
     QString refusal;
     std::optional<SequenceCommand> command;

@@ -130,18 +130,20 @@ private slots:
         k.s.add(QStringLiteral("ENABLE-RUN"), QString(), QStringLiteral("0.5"));
         QCOMPARE(k.s.d->list().lines[1], QStringLiteral("ENABLE-RUN,-,0.5,1"));
         int64_t endAt = -1;
-        bool idleDuringMessage = false;
+        // While the message is up the run stands: its mark and SequenceRunning go after it.
+        bool standingDuringMessage = false;
         k.r.notes.whileShown = [&] {
             if (k.r.notes.last() != kSequenceEndMessage) return;
             endAt = k.r.clock.nowMs();
-            idleDuringMessage = !k.r.w->sequenceRunning() && !k.s.runTimerOn();
+            standingDuringMessage = k.r.w->sequenceRunning() && k.s.markedRow() == 0 && !k.s.runTimerOn() &&
+                                    k.s.text(seqids::CurrentItem) == QLatin1String("1");
         };
         const int64_t t0 = k.start();
         QCOMPARE(Writes(k.r).size(), size_t(1));
         k.r.after(5000);
         QCOMPARE(k.r.notes.texts.count(kSequenceEndMessage), 1);
         QVERIFY2(endAt - t0 >= 600 && endAt - t0 <= 700, qPrintable(QString::number(endAt - t0)));
-        QVERIFY(idleDuringMessage);
+        QVERIFY(standingDuringMessage);
         QCOMPARE(Writes(k.r).size(), size_t(1));
         k.verifyIdle(1);
         QCOMPARE(k.s.text(seqids::StatusLine), QStringLiteral("  [TEST] Sequence Test Settings"));
@@ -198,6 +200,26 @@ private slots:
         QCOMPARE(sent[0].frame.left(11).toHex(), QByteArray("641000210002 04ffffff38").replace(' ', ""));
         QCOMPARE(sent[1].frame, WriteFrame(100, 38, 1));
         QVERIFY(r.notes.texts.contains(kSequenceEndMessage));
+    }
+
+    // The runner does not wait for answers: a driver that answers none of the steps leaves the
+    // run going to its end, every step sent at its time.
+    void missingAnswersDoNotStopTheRun()
+    {
+        Ready k;
+        k.speedPreset();
+        k.r.driver(kSpeed).faults().silent = true;
+        const int64_t t0 = k.start();
+        k.r.after(12000);
+        const std::vector<Sent> sent = Writes(k.r);
+        QCOMPARE(sent.size(), size_t(7));
+        QCOMPARE(sent[6].frame, WriteFrame(100, 1, 0));
+        QVERIFY2(sent[6].at - t0 >= 8300 && sent[6].at - t0 <= 9000, qPrintable(QString::number(sent[6].at - t0)));
+        QCOMPARE(k.r.notes.texts, QStringList{kSequenceEndMessage});
+        QVERIFY(k.r.w->portOpen());
+        // The last step's answer is still awaited.
+        QVERIFY(k.r.w->awaiting());
+        k.verifyIdle(7);
     }
 
     void startWithAnEmptyList()
