@@ -10,6 +10,8 @@ class TypingLimit : public QValidator {
 public:
     TypingLimit(int characters, QObject* parent) : QValidator(parent), characters_(characters) {}
     State validate(QString& input, int&) const override { return input.size() > characters_ ? Invalid : Acceptable; }
+    // A new limit for what is typed from now on; the text the edit holds stays as it is.
+    void setCharacters(int characters) { characters_ = characters; }
 
 private:
     int characters_;

@@ -26,9 +26,8 @@ bool badDecimals(const QString& text, int decimals)
 
 }  // namespace
 
-QString ValidateValue(const QString& typed, const ValueRule& rule)
+QString ValidateValue(const QString& text, const ValueRule& rule)
 {
-    const QString text = typed.left(rule.maxLength);
     if (badDecimals(text, rule.decimals) || !onlyOf(text, rule.allowed)) return {};
     // Compared in double precision: every maximum and every number the box can take is exact
     // there, so 2147483648 (which a 32-bit float rounds to the maximum) is above 2147483647.
@@ -37,9 +36,8 @@ QString ValidateValue(const QString& typed, const ValueRule& rule)
     return text;
 }
 
-QString ValidateTime(const QString& typed)
+QString ValidateTime(const QString& text)
 {
-    const QString text = typed.left(kTimeLength);
     if (badDecimals(text, 1) || !onlyOf(text, QStringLiteral(".0123456789"))) return {};
     // 0.1 s is shorter than the runner can keep; together with ADD refusing 0 this makes 0.2
     // the shortest time.
@@ -47,9 +45,8 @@ QString ValidateTime(const QString& typed)
     return text;
 }
 
-QString ValidateCount(const QString& typed)
+QString ValidateCount(const QString& text)
 {
-    const QString text = typed.left(kCountLength);
     if (!onlyOf(text, QStringLiteral("0123456789")) || text == QLatin1String("0")) return {};
     return text;
 }

@@ -8,11 +8,13 @@
 
 namespace zentor {
 
+// The characters the time box and the repeat boxes take; the value box takes its rule's
+// maxLength. A character beyond them is refused where it is typed, by the box itself.
 constexpr int kTimeLength = 6;
 constexpr int kCountLength = 5;
 
-// Each check returns the text the box holds afterwards: the typed text limited to the box's
-// length (a character beyond it cannot be typed), or empty when the text breaks a rule.
+// Each check returns the text the box holds afterwards: the text as typed, or empty when it
+// breaks a rule.
 QString ValidateValue(const QString& text, const ValueRule& rule);
 QString ValidateTime(const QString& text);
 QString ValidateCount(const QString& text);

@@ -7,6 +7,7 @@
 #include "EditorRules.h"
 #include "SequenceForms.h"
 #include "SequenceIds.h"
+#include "TypingLimit.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -93,6 +94,7 @@ void DLG_SEQ_TEST::ApplyActionRule()
                             controls_.text(seqids::RepeatEdit)};
     const ActionRuleResult r = zentor::ApplyActionRule(chosen, rowAction, boxes);
     rule_ = r.rule;
+    valueLimit_->setCharacters(rule_.maxLength);
     controls_.setText(seqids::UnitLabel, rule_.unitLabel);
     control(seqids::ValueEdit)->setEnabled(r.valueEnabled);
     controls_.setText(seqids::ValueEdit, r.boxes.value);

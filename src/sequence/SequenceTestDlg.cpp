@@ -6,6 +6,7 @@
 
 #include "ActionTable.h"
 #include "SequenceIds.h"
+#include "TypingLimit.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -60,6 +61,7 @@ void DLG_SEQ_TEST::Initialise()
 
     // 4. The value box's rule before any action is chosen.
     rule_ = InitialValueRule();
+    valueLimit_->setCharacters(rule_.maxLength);
     controls_.setText(seqids::UnitLabel, rule_.unitLabel);
     control(seqids::ValueEdit)->setEnabled(true);
 

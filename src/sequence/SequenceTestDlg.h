@@ -18,6 +18,7 @@
 #include <vector>
 
 class QLabel;
+namespace zentor { class TypingLimit; }
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -138,6 +139,7 @@ private:
     SequenceList list_;
     QString typeWord_;
     ValueRule rule_ = InitialValueRule();
+    TypingLimit* valueLimit_ = nullptr;  // the value box's length, from rule_
     bool busy_ = false;
     bool testMode_ = false;
     bool editingLocked_ = false;

@@ -4,9 +4,11 @@
 
 #include "SequenceTestDlg.h"
 
+#include "EditorRules.h"
 #include "PanelColours.h"
 #include "SequenceIds.h"
 #include "SolidLabel.h"
+#include "TypingLimit.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -257,6 +259,12 @@ void DLG_SEQ_TEST::buildWindow()
             &DLG_SEQ_TEST::ValidateTimeBox);
     connect(lineEdit(seqids::RepeatEdit, repeatLabel, QRect(436, 68, 66, 30)), &QLineEdit::textChanged, this,
             [this] { ValidateCountBox(seqids::RepeatEdit); });
+    // A character past a box's length is refused where it is typed; the value box's length is
+    // its rule's, set anew with each rule.
+    valueLimit_ = new TypingLimit(rule_.maxLength, control(seqids::ValueEdit));
+    controlAs<QLineEdit>(seqids::ValueEdit)->setValidator(valueLimit_);
+    controlAs<QLineEdit>(seqids::TimeEdit)->setValidator(new TypingLimit(kTimeLength, control(seqids::TimeEdit)));
+    controlAs<QLineEdit>(seqids::RepeatEdit)->setValidator(new TypingLimit(kCountLength, control(seqids::RepeatEdit)));
     connect(addButton(seqids::AddChange, QStringLiteral("ADD"), edit, QRect(10, 112, 120, 34)), &QPushButton::clicked, this,
             &DLG_SEQ_TEST::AddOrChange);
     connect(addButton(seqids::Delete, QStringLiteral("DELETE"), edit, QRect(136, 112, 120, 34)), &QPushButton::clicked,
@@ -280,6 +288,7 @@ void DLG_SEQ_TEST::buildWindow()
     rangeRepeat->setGeometry(106, 8, 40, 26);
     rangeRepeat->setAccessibleName(QStringLiteral("Range repeat"));
     controls_.add(seqids::RangeRepeat, rangeRepeat);
+    rangeRepeat->setValidator(new TypingLimit(kCountLength, rangeRepeat));
     connect(rangeRepeat, &QLineEdit::textChanged, this, [this] { ValidateCountBox(seqids::RangeRepeat); });
     addLabel(0, QStringLiteral("Time(s)"), range, QRect(148, 8, 44, 26), Qt::AlignCenter);
     connect(addButton(seqids::ApplyRange, QStringLiteral("SET"), range, QRect(194, 6, 42, 30)), &QPushButton::clicked,

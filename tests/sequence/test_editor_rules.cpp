@@ -21,7 +21,7 @@ private slots:
         QTest::newRow("reducer 655") << "SET : REDUCER" << "655" << "655";
         QTest::newRow("reducer two points") << "SET : REDUCER" << "1.2.3" << "";
         QTest::newRow("current above 500") << "SET : CURRENT-LIMIT" << "501" << "";
-        QTest::newRow("current fifth character") << "SET : CURRENT-LIMIT" << "12.55" << "12.5";
+        QTest::newRow("current 500") << "SET : CURRENT-LIMIT" << "500" << "500";
         QTest::newRow("current two decimals") << "SET : CURRENT-LIMIT" << "1.25" << "";
         QTest::newRow("acc 0.7") << "SET : ACC" << "0.7" << "0.7";
         QTest::newRow("acc above 5") << "SET : ACC" << "5.1" << "";
@@ -38,10 +38,11 @@ private slots:
         QTest::newRow("speed no point") << "SPEED-INPUT" << "3.5" << "";
         QTest::newRow("max rpm 65535") << "SET : MAX-RPM" << "65535" << "65535";
         QTest::newRow("max rpm 65536") << "SET : MAX-RPM" << "65536" << "";
-        QTest::newRow("pole 999") << "SET : POLE" << "9999" << "999";
+        QTest::newRow("pole 999") << "SET : POLE" << "999" << "999";
+        QTest::newRow("pole 1000") << "SET : POLE" << "1000" << "";
         QTest::newRow("before any action") << "" << "5000" << "5000";
         QTest::newRow("before any action above") << "" << "5001" << "";
-        QTest::newRow("before any action length") << "" << "12345" << "1234";
+        QTest::newRow("fixed action 999999") << "DIR-CW" << "999999" << "999999";
     }
     void validateValue()
     {
@@ -63,7 +64,7 @@ private slots:
         QTest::newRow("two points") << "1.2.3" << "";
         QTest::newRow("letter") << "1a" << "";
         QTest::newRow("minus") << "-1" << "";
-        QTest::newRow("seventh character") << "9999999" << "999999";
+        QTest::newRow("largest") << "999999" << "999999";
         QTest::newRow("3") << "3" << "3";
     }
     void validateTime()
@@ -80,7 +81,7 @@ private slots:
         QTest::newRow("0") << "0" << "";
         QTest::newRow("00") << "00" << "00";
         QTest::newRow("point") << "1.5" << "";
-        QTest::newRow("sixth character") << "123456" << "12345";
+        QTest::newRow("five digits") << "12345" << "12345";
     }
     void validateCount()
     {
@@ -95,23 +96,27 @@ private slots:
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QStringList>("result");
         QTest::addColumn<bool>("enabled");
-        QTest::addColumn<QString>("unit");
+        // The value box's rule: unit label | characters | decimals | length | maximum
+        QTest::addColumn<QString>("rule");
         QTest::newRow("fixed on new entry") << "ENABLE-RUN" << "" << QStringList{"", "", ""}
-                                            << QStringList{"-", "1", "1"} << false << "Value";
+                                            << QStringList{"-", "1", "1"} << false << "Value|0123456789|0|6|999999";
         QTest::newRow("same action keeps value") << "SPEED-INPUT" << "SPEED-INPUT" << QStringList{"1800", "3", "1"}
-                                                 << QStringList{"1800", "3", "1"} << true << "Value";
+                                                 << QStringList{"1800", "3", "1"} << true << "Value|0123456789|0|5|30000";
         QTest::newRow("other action empties value") << "SET : ACC" << "SPEED-INPUT" << QStringList{"1800", "3", "1"}
-                                                    << QStringList{"", "3", "1"} << true << "(Sec)";
+                                                    << QStringList{"", "3", "1"} << true << "(Sec)|.0123456789|1|3|5";
         QTest::newRow("dash of a fixed row emptied") << "POSITION-INPUT" << "BRAKE-ON" << QStringList{"-", "0.5", "1"}
-                                                     << QStringList{"", "0.5", "1"} << true << "(Step)";
+                                                     << QStringList{"", "0.5", "1"} << true
+                                                     << "(Step)|-0123456789|0|11|2147483647";
         QTest::newRow("same action, dash emptied") << "SET : REDUCER" << "SET : REDUCER" << QStringList{"-", "2", ""}
-                                                   << QStringList{"", "2", "1"} << true << "Value";
+                                                   << QStringList{"", "2", "1"} << true << "Value|.0123456789|2|6|655";
         QTest::newRow("fixed row stays fixed") << "DIR-CW" << "DIR-CW" << QStringList{"-", "0.5", "1"}
-                                               << QStringList{"-", "0.5", "1"} << false << "Value";
+                                               << QStringList{"-", "0.5", "1"} << false << "Value|0123456789|0|6|999999";
         QTest::newRow("apply") << "SET : APPLY-SETTING" << "" << QStringList{"12", "", ""}
-                               << QStringList{"-", "1", "1"} << false << "Value";
+                               << QStringList{"-", "1", "1"} << false << "Value|0123456789|0|6|999999";
+        QTest::newRow("current limit") << "SET : CURRENT-LIMIT" << "" << QStringList{"", "", ""}
+                                       << QStringList{"", "1", "1"} << true << "(A)|.0123456789|1|4|500";
         QTest::newRow("no action chosen") << "" << "" << QStringList{"", "", ""} << QStringList{"", "1", "1"} << true
-                                          << "Value";
+                                          << "Value|0123456789|0|4|5000";
     }
     void applyActionRule()
     {
@@ -122,8 +127,11 @@ private slots:
         const ActionRuleResult r = ApplyActionRule(chosen, rowAction, {boxes[0], boxes[1], boxes[2]});
         QCOMPARE((QStringList{r.boxes.value, r.boxes.time, r.boxes.repeat}), result);
         QTEST(r.valueEnabled, "enabled");
-        QTEST(r.rule.unitLabel, "unit");
-        QCOMPARE(r.rule, chosen.isEmpty() ? InitialValueRule() : ValueRuleOf(chosen));
+        QCOMPARE(r.rule.fixed, !r.valueEnabled);
+        const QString rule = QStringList{r.rule.unitLabel, r.rule.allowed, QString::number(r.rule.decimals),
+                                         QString::number(r.rule.maxLength), QString::number(r.rule.maximum, 'f', 0)}
+                                 .join(QLatin1Char('|'));
+        QTEST(rule, "rule");
     }
 };
 

@@ -257,6 +257,45 @@ private slots:
         QCOMPARE(s.text(box), typed);
     }
 
+    // A box refuses a character past its length where it is typed, in the middle as at the end;
+    // the value box's length is that of the chosen action's rule.
+    void aCharacterPastTheLengthIsRefused_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        const int value = seqids::ValueEdit;
+        const int time = seqids::TimeEdit;
+        QTest::newRow("current limit, 4") << "SET : CURRENT-LIMIT" << value << "12.5" << "12.5";
+        QTest::newRow("speed, 5") << "SPEED-INPUT" << value << "12345" << "12345";
+        QTest::newRow("pole, 3") << "SET : POLE" << value << "999" << "999";
+        QTest::newRow("reducer, 6") << "SET : REDUCER" << value << "100.25" << "100.25";
+        QTest::newRow("time, 6") << "SPEED-INPUT" << time << "999999" << "999999";
+    }
+    void aCharacterPastTheLengthIsRefused()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        Rig r;
+        SeqWindow s(r);
+        QVERIFY(s.open());
+        QVERIFY(s.activate());
+        s.selectType(SpeedControl);
+        s.chooseText(seqids::ActionList, action);
+        typeInto(s, box, typed);
+        QCOMPARE(s.text(box), shown);
+        auto* edit = s.get<QLineEdit>(box);
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClicks(edit, QStringLiteral("1"));
+        QCOMPARE(s.text(box), shown);
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClicks(edit, QStringLiteral("0"));
+        QCOMPARE(s.text(box), shown);
+    }
+
     void busyGuardOnAdd()
     {
         Rig r;
@@ -274,6 +313,76 @@ private slots:
         r.after(400);
         s.get<QPushButton>(seqids::AddChange)->click();
         QCOMPARE(s.d->list().itemCount, 2);
+    }
+
+    // Select and STOP Control Motor share the window's busy guard with every other button.
+    void busyGuardOnSelectAndStop()
+    {
+        Rig r;
+        r.start(kSpeed, SpeedControl);
+        r.after(600);
+        SeqWindow s(r);
+        QVERIFY(s.open());
+        s.get<QComboBox>(seqids::TypeList)->setCurrentIndex(1);
+        s.get<QPushButton>(seqids::Select)->click();
+        QCOMPARE(s.d->controlType(), int(SpeedControl));
+        r.after(100);
+        // Within 500 ms of the first: ignored, not even told that the console polls.
+        s.get<QComboBox>(seqids::TypeList)->setCurrentIndex(2);
+        s.get<QPushButton>(seqids::Select)->click();
+        QCOMPARE(s.d->controlType(), int(SpeedControl));
+        s.get<QPushButton>(seqids::StopControlMotor)->click();
+        QVERIFY(r.w->running());
+        QVERIFY(!s.d->scheduler().isRunning(DLG_SEQ_TEST::ReplyTimer));
+        QVERIFY(r.notes.texts.isEmpty());
+        r.after(400);
+        s.get<QPushButton>(seqids::StopControlMotor)->click();
+        QVERIFY(!r.w->running());
+        QVERIFY(s.d->scheduler().isRunning(DLG_SEQ_TEST::ReplyTimer));
+    }
+
+    // The console's Stop takes the status read on its way along, so what the check after STOP
+    // Control Motor can find missing is a request written after the stop; here one the silent
+    // driver never answers, written through the main window.
+    void aMissingAnswerAtTheCheckAfterStopIsAFailure()
+    {
+        Rig r;
+        r.start(kSpeed, SpeedControl);
+        r.after(600);
+        SeqWindow s(r);
+        QVERIFY(s.open());
+        s.get<QPushButton>(seqids::StopControlMotor)->click();
+        QVERIFY(!r.w->running());
+        r.driver(kSpeed).faults().silent = true;
+        r.after(50);
+        r.w->SendSequenceCommand(SequenceCommand{WriteRegister, 3, 1});
+        r.after(149);
+        QVERIFY(r.notes.texts.isEmpty());
+        r.after(1);
+        QCOMPARE(r.notes.texts, QStringList{"Check Device or Connected Line"});
+        QVERIFY(!r.w->awaiting());
+        QVERIFY(r.w->portOpen());
+        QCOMPARE(s.text(seqids::StatusLine), QStringLiteral("  [TEST] Sequence Test Settings"));
+    }
+
+    void loadUserWithNothingSaved()
+    {
+        Rig r;
+        SeqWindow s(r);
+        QVERIFY(s.open());
+        s.selectType(PositionControl);
+        s.add(QStringLiteral("BRAKE-ON"), QString(), QStringLiteral("1"));
+        QCOMPARE(s.rows(), 1);
+        s.press(seqids::LoadUser);
+        QCOMPARE(s.rows(), 0);
+        QCOMPARE(s.d->list().itemCount, 0);
+        QCOMPARE(s.d->controlType(), 0);
+        QCOMPARE(r.w->controlType(), 0);
+        QCOMPARE(s.text(seqids::TypeList), QStringLiteral("(Select)"));
+        QCOMPARE(s.text(seqids::RunTypeLabel), QStringLiteral("(Select)"));
+        QVERIFY(s.entries(seqids::ActionList).isEmpty());
+        QCOMPARE(s.text(seqids::TotalTime), QStringLiteral("--:--:--.-"));
+        QVERIFY(r.notes.texts.isEmpty());
     }
 
     void saveUserWritesExactlyItsKeys()
