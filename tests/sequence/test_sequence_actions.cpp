@@ -71,85 +71,87 @@ private slots:
         QCOMPARE(FormatHeader("1", "7", "1", TypeWord(SpeedControl)), QString("1,7,1,Speed"));
     }
 
-    void tableNames()
-    {
-        QCOMPARE(ActionNames(SpeedControl),
-                 (QStringList{"ENABLE-RUN", "ENABLE-STOP", "SPEED-INPUT", "DIR-CW", "DIR-CCW", "BRAKE-ON", "BRAKE-OFF",
-                              "SET : ACC", "SET : DEC", "SET : POLE", "SET : MAX-RPM", "SET : CURRENT-LIMIT",
-                              "SET : REDUCER", "SET : LOCK-TIME", "SET : APPLY-SETTING"}));
-        QCOMPARE(ActionNames(PositionControl),
-                 (QStringList{"RESET-HIGH", "RESET-LOW", "SPEED-INPUT", "POSITION-INPUT", "MOUNT-LEFT", "MOUNT-RIGHT",
-                              "BRAKE-ON", "BRAKE-OFF", "SET : POLE", "SET : MAX-RPM", "SET : CURRENT-LIMIT",
-                              "SET : REDUCER", "SET : LOCK-TIME", "SET : APPLY-SETTING"}));
-        QVERIFY(ActionTable(NoControl).empty());
-    }
-
-    // Every register the tables write is the register the layout gives the same role.
-    void registersFollowLayout_data()
+    // Both tables as the operator's action list and the driver see them: name, register,
+    // value kind, command, unit label and what the value box takes (characters, decimals,
+    // length, maximum; "-" and disabled for the actions that take no value).
+    void actionTables_data()
     {
         QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("role");
-        const int s = SpeedControl;
-        const int p = PositionControl;
-        QTest::newRow("s run") << s << "ENABLE-RUN" << int(RunCommand);
-        QTest::newRow("s stop") << s << "ENABLE-STOP" << int(RunCommand);
-        QTest::newRow("s speed") << s << "SPEED-INPUT" << int(SpeedCommand);
-        QTest::newRow("s cw") << s << "DIR-CW" << int(DirectionCommand);
-        QTest::newRow("s ccw") << s << "DIR-CCW" << int(DirectionCommand);
-        QTest::newRow("s brake on") << s << "BRAKE-ON" << int(BrakeCommand);
-        QTest::newRow("s brake off") << s << "BRAKE-OFF" << int(BrakeCommand);
-        QTest::newRow("s acc") << s << "SET : ACC" << int(AccelTime);
-        QTest::newRow("s dec") << s << "SET : DEC" << int(DecelTime);
-        QTest::newRow("s pole") << s << "SET : POLE" << int(PoleCount);
-        QTest::newRow("s max rpm") << s << "SET : MAX-RPM" << int(MaxRpm);
-        QTest::newRow("s current") << s << "SET : CURRENT-LIMIT" << int(CurrentLimit);
-        QTest::newRow("s reducer") << s << "SET : REDUCER" << int(ReducerRatio);
-        QTest::newRow("s lock") << s << "SET : LOCK-TIME" << int(LockTime);
-        QTest::newRow("s apply") << s << "SET : APPLY-SETTING" << -1;
-        QTest::newRow("p high") << p << "RESET-HIGH" << int(RunCommand);
-        QTest::newRow("p low") << p << "RESET-LOW" << int(RunCommand);
-        QTest::newRow("p speed") << p << "SPEED-INPUT" << int(SpeedCommand);
-        QTest::newRow("p position") << p << "POSITION-INPUT" << int(TargetPositionHigh);
-        QTest::newRow("p left") << p << "MOUNT-LEFT" << int(MountDirection);
-        QTest::newRow("p right") << p << "MOUNT-RIGHT" << int(MountDirection);
-        QTest::newRow("p brake on") << p << "BRAKE-ON" << int(BrakeCommand);
-        QTest::newRow("p brake off") << p << "BRAKE-OFF" << int(BrakeCommand);
-        QTest::newRow("p pole") << p << "SET : POLE" << int(PoleCount);
-        QTest::newRow("p max rpm") << p << "SET : MAX-RPM" << int(MaxRpm);
-        QTest::newRow("p current") << p << "SET : CURRENT-LIMIT" << int(CurrentLimit);
-        QTest::newRow("p reducer") << p << "SET : REDUCER" << int(ReducerRatio);
-        QTest::newRow("p lock") << p << "SET : LOCK-TIME" << int(LockTime);
-        QTest::newRow("p apply") << p << "SET : APPLY-SETTING" << -1;
+        QTest::addColumn<QStringList>("rows");
+        // name | register | value kind | command | unit | characters | decimals | length | maximum | no value
+        QTest::newRow("speed control") << int(SpeedControl) << QStringList{
+            "ENABLE-RUN|3|fixed 1|06|Value|0123456789|0|6|999999|yes",
+            "ENABLE-STOP|3|fixed 0|06|Value|0123456789|0|6|999999|yes",
+            "SPEED-INPUT|1|integer|06|Value|0123456789|0|5|30000|no",
+            "DIR-CW|2|fixed 0|06|Value|0123456789|0|6|999999|yes",
+            "DIR-CCW|2|fixed 1|06|Value|0123456789|0|6|999999|yes",
+            "BRAKE-ON|4|fixed 1|06|Value|0123456789|0|6|999999|yes",
+            "BRAKE-OFF|4|fixed 0|06|Value|0123456789|0|6|999999|yes",
+            "SET : ACC|5|x1000|06|(Sec)|.0123456789|1|3|5|no",
+            "SET : DEC|6|x1000|06|(Sec)|.0123456789|1|3|5|no",
+            "SET : POLE|30|integer|06|Value|0123456789|0|3|999|no",
+            // 65535, not 99999: the register holds 16 bits.
+            "SET : MAX-RPM|31|integer|06|Value|0123456789|0|5|65535|no",
+            "SET : CURRENT-LIMIT|28|x100|06|(A)|.0123456789|1|4|500|no",
+            "SET : REDUCER|33|x100|06|Value|.0123456789|2|6|655|no",
+            "SET : LOCK-TIME|29|x1000|06|(Sec)|.0123456789|1|3|5|no",
+            "SET : APPLY-SETTING|61441|apply|apply|Value|0123456789|0|6|999999|yes",
+        };
+        QTest::newRow("position control") << int(PositionControl) << QStringList{
+            "RESET-HIGH|37|fixed 1|06|Value|0123456789|0|6|999999|yes",
+            "RESET-LOW|37|fixed 0|06|Value|0123456789|0|6|999999|yes",
+            "SPEED-INPUT|32|integer|06|Value|0123456789|0|5|30000|no",
+            "POSITION-INPUT|33|integer|16|(Step)|-0123456789|0|11|2147483647|no",
+            "MOUNT-LEFT|12|fixed 0|06|Value|0123456789|0|6|999999|yes",
+            "MOUNT-RIGHT|12|fixed 1|06|Value|0123456789|0|6|999999|yes",
+            "BRAKE-ON|38|fixed 1|06|Value|0123456789|0|6|999999|yes",
+            "BRAKE-OFF|38|fixed 0|06|Value|0123456789|0|6|999999|yes",
+            "SET : POLE|13|integer|06|Value|0123456789|0|3|999|no",
+            "SET : MAX-RPM|14|integer|06|Value|0123456789|0|5|65535|no",
+            "SET : CURRENT-LIMIT|9|x100|06|(A)|.0123456789|1|4|500|no",
+            "SET : REDUCER|15|x100|06|Value|.0123456789|2|6|655|no",
+            "SET : LOCK-TIME|10|x1000|06|(Sec)|.0123456789|1|3|5|no",
+            "SET : APPLY-SETTING|61441|apply|apply|Value|0123456789|0|6|999999|yes",
+        };
+        QTest::newRow("no control type") << int(NoControl) << QStringList{};
     }
-    void registersFollowLayout()
+    void actionTables()
     {
         QFETCH(int, type);
-        QFETCH(QString, name);
-        QFETCH(int, role);
-        const int index = ActionIndexOf(name, type);
-        QVERIFY(index >= 0);
-        const int expected = role < 0 ? kApplySettingsRegister : RegisterLayout::registerIn(type, role);
-        QCOMPARE(ActionTable(type)[static_cast<size_t>(index)].registerAddress, expected);
-        if (role == TargetPositionHigh)
-            QCOMPARE(RegisterLayout::registerIn(type, TargetPositionLow), expected + 1);
-    }
-
-    // The editor's rule says "no value" exactly for the actions whose value text is not read.
-    void rulesMatchValueKinds()
-    {
-        for (int type : {int(SpeedControl), int(PositionControl)}) {
-            for (const SequenceAction& a : ActionTable(type)) {
-                const bool noValue = a.valueKind == ValueKind::Fixed0 || a.valueKind == ValueKind::Fixed1 ||
-                                     a.valueKind == ValueKind::Apply;
-                QVERIFY2(a.rule.fixed == noValue, a.name);
-                QCOMPARE(a.rule, ValueRuleOf(QLatin1String(a.name)));
+        QFETCH(QStringList, rows);
+        auto kindWord = [](ValueKind k) {
+            switch (k) {
+            case ValueKind::Fixed1: return QStringLiteral("fixed 1");
+            case ValueKind::Fixed0: return QStringLiteral("fixed 0");
+            case ValueKind::Integer: return QStringLiteral("integer");
+            case ValueKind::Times100: return QStringLiteral("x100");
+            case ValueKind::Times1000: return QStringLiteral("x1000");
+            case ValueKind::Apply: return QStringLiteral("apply");
             }
+            return QStringLiteral("?");
+        };
+        auto commandWord = [](int kind) {
+            return kind == WriteRegister       ? QStringLiteral("06")
+                   : kind == WriteRegisterPair ? QStringLiteral("16")
+                   : kind == ApplySettings     ? QStringLiteral("apply")
+                                               : QStringLiteral("?");
+        };
+        QStringList table;
+        for (const SequenceAction& a : ActionTable(type)) {
+            const ValueRule& r = a.rule;
+            table << QStringList{QString::fromLatin1(a.name), QString::number(a.registerAddress), kindWord(a.valueKind),
+                                 commandWord(a.commandKind), r.unitLabel, r.allowed, QString::number(r.decimals),
+                                 QString::number(r.maxLength), QString::number(r.maximum, 'f', 0),
+                                 r.fixed ? QStringLiteral("yes") : QStringLiteral("no")}
+                         .join(QLatin1Char('|'));
         }
-        QCOMPARE(ValueRuleOf("SET : MAX-RPM").maximum, 65535.0);
-        QCOMPARE(ValueRuleOf("SET : CURRENT-LIMIT").unitLabel, QString("(A)"));
-        QCOMPARE(ValueRuleOf("POSITION-INPUT").unitLabel, QString("(Step)"));
-        QCOMPARE(ValueRuleOf("SET : LOCK-TIME").unitLabel, QString("(Sec)"));
+        QCOMPARE(table, rows);
+        // The editor's action list shows the same names in the same order, and the rule by
+        // name is the table's.
+        QStringList names;
+        for (const QString& row : rows) names << row.section(QLatin1Char('|'), 0, 0);
+        QCOMPARE(ActionNames(type), names);
+        for (const SequenceAction& a : ActionTable(type)) QCOMPARE(ValueRuleOf(QLatin1String(a.name)), a.rule);
     }
 
     void resolve_data()
