@@ -67,7 +67,8 @@ private slots:
         QCOMPARE(d.remainingItems, kNoCount);
     }
 
-    // Sums of times with one decimal are exact: in 32-bit floats 0.7 + 2.3 gives 2.99999994.
+    // Sums of times with one decimal are exact: in 32-bit floats three times 0.9 gives 2.69999981
+    // and thirty times 0.1 gives 2.99999928, a tenth short once truncated.
     void totalsExact_data()
     {
         QTest::addColumn<QStringList>("times");
@@ -76,6 +77,7 @@ private slots:
         for (int i = 0; i < 30; ++i) tenths << "0.1";
         QTest::newRow("0.7 + 2.3") << QStringList{"0.7", "2.3"} << "00:00:03.0";
         QTest::newRow("thirty times 0.1") << tenths << "00:00:03.0";
+        QTest::newRow("three times 0.9") << QStringList{"0.9", "0.9", "0.9"} << "00:00:02.7";
         QTest::newRow("0.3 + 0.3 + 0.3 + 2.1") << QStringList{"0.3", "0.3", "0.3", "2.1"} << "00:00:03.0";
         QTest::newRow("an hour and a bit") << QStringList{"3599.9", "0.2"} << "01:00:00.1";
     }
