@@ -18,13 +18,14 @@
 #include <vector>
 
 class QLabel;
-namespace zentor { class TypingLimit; }
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
 
 namespace zentor {
+
+class TypingLimit;
 
 class DLG_SEQ_TEST : public QDialog, public SecondaryWindow {
     Q_OBJECT
