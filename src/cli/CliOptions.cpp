@@ -63,7 +63,7 @@ const char* kUsage =
     "  3    the port will not open, a request could not be written, or the port went away\n"
     "  4    no answer\n"
     "  5    bad answer (checksum, address, function, quantity or register mismatch)\n"
-    "  6    status --output: the file could not be written\n"
+    "  6    the results could not be written (standard output, or the file of --output)\n"
     "  130  interrupted before the answer came\n";
 
 struct Value {
