@@ -3,6 +3,7 @@
 
 #include "ConfigFilePath.h"
 #include "ConsoleAssembly.h"
+#include "ConsoleOptions.h"
 #include "ControlIds.h"
 #include "InstanceLock.h"
 #include "QtClock.h"
@@ -41,15 +42,6 @@ public:
     }
 };
 
-const char* kUsage =
-    "usage: zentor [--simulator] [--print-messages] [--quit-after MS] [--config FILE]\n"
-    "  --simulator       list two simulated drivers (SIM-SPEED, SIM-POSITION) among the ports;\n"
-    "                    F8 or the window's context menu pulls one out or plugs it back in\n"
-    "  --print-messages  print message texts on standard output instead of showing boxes\n"
-    "  --quit-after MS   end the console after MS milliseconds (for test rigs)\n"
-    "  --config FILE     the configuration file to use instead of Zentor_CFG.ini beside the\n"
-    "                    program (or in the user's configuration folder)\n";
-
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -57,33 +49,22 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
-    bool simulator = false;
-    bool printMessages = false;
-    int quitAfter = 0;
-    QString configPath;
-    const QStringList args = QApplication::arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--simulator")) {
-            simulator = true;
-        } else if (a == QLatin1String("--print-messages")) {
-            printMessages = true;
-        } else if (a == QLatin1String("--quit-after") && i + 1 < args.size()) {
-            quitAfter = args[++i].toInt();
-        } else if (a == QLatin1String("--config") && i + 1 < args.size()) {
-            configPath = QFileInfo(args[++i]).absoluteFilePath();
-        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else {
-            std::fprintf(stderr, "zentor: unknown option %s\n%s", a.toLocal8Bit().constData(), kUsage);
-            return 2;
-        }
+    const ConsoleOptionsParse parsed = ParseConsoleOptions(QApplication::arguments().mid(1));
+    if (!parsed.ok) {
+        std::fprintf(stderr, "zentor: %s\ntry zentor --help\n", parsed.error.toLocal8Bit().constData());
+        return 2;
     }
+    const ConsoleOptions& options = parsed.options;
+    if (options.help) {
+        std::fputs(ConsoleUsage(), stdout);
+        return 0;
+    }
+    const bool simulator = options.simulator;
+    const QString& configPath = options.configPath;
 
     QtNotifier boxes;
     PrintingNotifier printer;
-    Notifier& notifier = printMessages ? static_cast<Notifier&>(printer) : boxes;
+    Notifier& notifier = options.printMessages ? static_cast<Notifier&>(printer) : boxes;
 
     InstanceLock instance;
     if (!instance.acquire()) {
@@ -120,7 +101,7 @@ int main(int argc, char* argv[])
     CZentorDlg window(env);
     AssembleConsole(window);
     if (simulator) new SimulatorControls(window, simulated, simNames);
-    if (quitAfter > 0) QTimer::singleShot(quitAfter, &window, &QDialog::reject);
+    if (options.quitAfterMs > 0) QTimer::singleShot(options.quitAfterMs, &window, &QDialog::reject);
     window.exec();
     return 0;
 }

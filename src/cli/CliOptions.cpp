@@ -1,5 +1,7 @@
 #include "CliOptions.h"
 
+#include "TextNumbers.h"
+
 namespace zentor::cli {
 
 namespace {
@@ -61,7 +63,7 @@ const char* kUsage =
     "  3    the port will not open, a request could not be written, or the port went away\n"
     "  4    no answer\n"
     "  5    bad answer (checksum, address, function, quantity or register mismatch)\n"
-    "  6    status --output: the file could not be written\n"
+    "  6    the results could not be written (standard output, or the file of --output)\n"
     "  130  interrupted before the answer came\n";
 
 struct Value {
@@ -134,29 +136,7 @@ const char* CliUsage() { return kUsage; }
 
 bool ParseCliNumber(const QString& text, long long min, long long max, long long& value)
 {
-    QString t = text.trimmed();
-    bool negative = false;
-    if (t.startsWith(QLatin1Char('-')) || t.startsWith(QLatin1Char('+'))) {
-        negative = t[0] == QLatin1Char('-');
-        t = t.mid(1);
-    }
-    if (t.isEmpty() || t.startsWith(QLatin1Char('-')) || t.startsWith(QLatin1Char('+'))) return false;
-    bool ok = false;
-    qulonglong magnitude = 0;
-    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
-        if (t.size() == 2) return false;
-        magnitude = t.mid(2).toULongLong(&ok, 16);
-    } else {
-        for (QChar c : t)
-            if (!c.isDigit()) return false;
-        magnitude = t.toULongLong(&ok, 10);
-    }
-    // Far beyond any field of a frame: refused before it could overflow.
-    if (!ok || magnitude > (1ULL << 40)) return false;
-    const long long v = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
-    if (v < min || v > max) return false;
-    value = v;
-    return true;
+    return ParseWholeNumber(text, min, max, value);
 }
 
 CliParse ParseCliArguments(const QStringList& args)

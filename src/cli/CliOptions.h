@@ -16,7 +16,7 @@ enum ExitCode : int {
     ExitPort = 3,         // the port will not open, a write did not go out, or the port went away
     ExitNoAnswer = 4,     // no complete answer within the answer time-out
     ExitBadAnswer = 5,    // an answer that fails the check (checksum, address, function, quantity, register)
-    ExitOutput = 6,       // status --output: the file could not be written
+    ExitOutput = 6,       // the results could not be written: standard output, or the file of --output
     ExitInterrupted = 130 // Ctrl-C or SIGTERM before a single command was answered
 };
 

@@ -44,6 +44,14 @@ void CliSequence::interrupt()
     finish(ExitInterrupted);
 }
 
+bool CliSequence::outputFailed(const QString& reason)
+{
+    if (finished_) return false;
+    output_.err(QStringLiteral("cannot write standard output: %1").arg(reason));
+    finish(ExitOutput);
+    return true;
+}
+
 void CliSequence::finish(int code)
 {
     if (finished_) return;
@@ -97,6 +105,7 @@ void CliSequence::play()
                         .arg(sequence_->title, sequence_->section, ControlTypeName(sequence_->controlType), totals.totalTime,
                              totals.totalItems, QString::number(options_.slave), portName_));
     }
+    if (finished_) return;  // the heading did not go out
     apply(out);
 }
 
@@ -186,7 +195,7 @@ void CliSequence::judged(const ExchangeResult& r)
         finish(ExitPort);
         return;
     }
-    if (endDue_) end();
+    if (!finished_ && endDue_) end();  // (a report that did not go out has ended the run)
 }
 
 void CliSequence::report(const QString& result, const QByteArray& answer)
@@ -198,6 +207,7 @@ void CliSequence::report(const QString& result, const QByteArray& answer)
 
 bool CliSequence::countFailure(int exitCode, const QString& what)
 {
+    if (finished_) return true;  // its report did not go out
     // One missed or refused answer is borne; the second, however late, ends the run.
     if (++failures_ < 2) return false;
     output_.err(QStringLiteral("sequence stopped at step %1: %2 (the second missed or bad answer of the run)")
@@ -211,6 +221,7 @@ void CliSequence::end()
     endDue_ = false;
     const int64_t ms = clock_.nowMs() - startMs_;
     output_.out(options_.json ? FormatEndJson(ms) : kSequenceEndMessage);
+    if (finished_) return;
     if (options_.statusAfter) {
         statusAfter();
         return;

@@ -31,6 +31,9 @@ public:
     void start();
     // Ctrl-C or SIGTERM: the run stops where it is (nothing more is sent) with ExitInterrupted.
     void interrupt();
+    // A line of results did not go out: the run stops where it is with ExitOutput, as
+    // CliSession::outputFailed.
+    bool outputFailed(const QString& reason);
 
     std::function<void(int)> onFinished;
     bool finished() const { return finished_; }
@@ -44,7 +47,8 @@ private:
     void send(const SequenceCommand& command, int item);
     void judged(const ExchangeResult& r);
     void report(const QString& result, const QByteArray& answer = {});
-    // Counts a missed or refused answer; the second one ends the run. True when it did.
+    // Counts a missed or refused answer; the second one ends the run. True when the run has
+    // ended, by it or by its report that did not go out.
     bool countFailure(int exitCode, const QString& what);
     void end();
     void statusAfter();

@@ -34,6 +34,14 @@ void CliSession::interrupt()
     finish(repeating ? ExitOk : ExitInterrupted);
 }
 
+bool CliSession::outputFailed(const QString& reason)
+{
+    if (finished_) return false;
+    output_.err(QStringLiteral("cannot write standard output: %1").arg(reason));
+    finish(ExitOutput);
+    return true;
+}
+
 void CliSession::finish(int code)
 {
     if (finished_) return;

@@ -13,6 +13,8 @@ namespace zentor::cli {
 
 class CliSession {
 public:
+    // Results go through out, one line at a time; the program's writer reports a line that
+    // did not go out with outputFailed, which may end the run inside out.
     struct Output {
         std::function<void(const QString&)> out;  // one line of results
         std::function<void(const QString&)> err;  // one line of diagnostics
@@ -25,6 +27,9 @@ public:
     void start();
     // Ctrl-C or SIGTERM: a repeated status ends with 0, anything else with ExitInterrupted.
     void interrupt();
+    // A line of results did not go out (reason: the system's): the run ends with ExitOutput and
+    // says so. False, and nothing is said, when the run had already ended.
+    bool outputFailed(const QString& reason);
 
     std::function<void(int)> onFinished;
     bool finished() const { return finished_; }

@@ -72,7 +72,10 @@ SequenceSourceResult LoadSequenceSource(const CliOptions& options, const QString
     if (!options.configPath.isNull()) {
         s.configPath = QFileInfo(options.configPath).absoluteFilePath();
         // A file named on purpose that is not there is a mistake, not a first start.
-        if (!QFileInfo(s.configPath).isFile()) return failure(QStringLiteral("configuration file %1 does not exist").arg(s.configPath));
+        const QFileInfo named(s.configPath);
+        if (named.isDir()) return failure(QStringLiteral("configuration file %1 is a folder, not a file").arg(s.configPath));
+        if (!named.exists()) return failure(QStringLiteral("configuration file %1 does not exist").arg(s.configPath));
+        if (!named.isFile()) return failure(QStringLiteral("configuration file %1 is not a file").arg(s.configPath));
         s.fileExists = true;
     } else {
         const ConfigLookup lookup = FindConsoleConfig(cliDir, userConfigDir);

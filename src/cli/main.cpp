@@ -7,11 +7,13 @@
 #include "ConfigFilePath.h"
 #include "QtClock.h"
 #include "SimPort.h"
+#include "StandardOutput.h"
 #include "StopSignal.h"
 #include "SystemPorts.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -22,18 +24,17 @@ namespace {
 
 // Results gather in the stdout buffer and go out in one write before the program next sleeps
 // (a status read is several lines); diagnostics go at once, after the results before them.
-void printResult(const QString& line)
-{
-    const QByteArray text = line.toLocal8Bit();
-    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
-    std::fputc('\n', stdout);
-}
+StandardOutput results(stdout);
+
+void printResult(const QString& line) { results.writeLine(line); }
 
 void printDiagnostic(const QString& line)
 {
-    std::fflush(stdout);
+    results.flush();
     std::fprintf(stderr, "zentor-cli: %s\n", line.toLocal8Bit().constData());
 }
+
+void printOutputFailure(const QString& reason) { printDiagnostic(QStringLiteral("cannot write standard output: %1").arg(reason)); }
 
 }  // namespace
 
@@ -42,6 +43,11 @@ int main(int argc, char* argv[])
     // The plain POSIX event loop: this program needs nothing of GLib's, whose loop costs more
     // system calls for every wake-up.
     if (qEnvironmentVariableIsEmpty("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
+#ifdef SIGPIPE
+    // A pipe whose reader has gone is a write that fails, reported as such, not the end of the
+    // program without a word.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
@@ -53,8 +59,9 @@ int main(int argc, char* argv[])
     }
     CliOptions options = parsed.options;
     if (options.help) {
-        std::fputs(CliUsage(), stdout);
-        return ExitOk;
+        if (results.write(CliUsage()) && results.flush()) return ExitOk;
+        printOutputFailure(results.error());
+        return ExitOutput;
     }
 
     // A sequence is read before anything opens: it brings its own control type, which the
@@ -103,10 +110,17 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    // A write that fails ends the run; once it has ended (the last flush), the failure is said here.
+    results.onFailed = [&session, &sequenceSession](const QString& reason) {
+        if (!(sequenceSession ? sequenceSession->outputFailed(reason) : session.outputFailed(reason))) printOutputFailure(reason);
+    };
     std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [] { std::fflush(stdout); });
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [] { results.flush(); });
 
     if (sequenceSession) sequenceSession->start();
     else session.start();
-    return app.exec();
+    const int code = app.exec();
+    results.flush();
+    // Results that did not all go out make a run that was otherwise done a failed one.
+    return results.failed() && code == ExitOk ? ExitOutput : code;
 }

@@ -123,4 +123,31 @@ int64_t ScaledDecimal(const QString& t, int decimals)
     return finish(m, negative, saturated);
 }
 
+bool ParseWholeNumber(const QString& text, long long min, long long max, long long& value)
+{
+    QString t = text.trimmed();
+    bool negative = false;
+    if (t.startsWith(QLatin1Char('-')) || t.startsWith(QLatin1Char('+'))) {
+        negative = t[0] == QLatin1Char('-');
+        t = t.mid(1);
+    }
+    if (t.isEmpty() || t.startsWith(QLatin1Char('-')) || t.startsWith(QLatin1Char('+'))) return false;
+    bool ok = false;
+    qulonglong magnitude = 0;
+    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+        if (t.size() == 2) return false;
+        magnitude = t.mid(2).toULongLong(&ok, 16);
+    } else {
+        for (QChar c : t)
+            if (!c.isDigit()) return false;
+        magnitude = t.toULongLong(&ok, 10);
+    }
+    // Far beyond any number these programs take: refused before it could overflow.
+    if (!ok || magnitude > (1ULL << 40)) return false;
+    const long long v = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
+    if (v < min || v > max) return false;
+    value = v;
+    return true;
+}
+
 }  // namespace zentor

@@ -1,6 +1,8 @@
 #pragma once
 // One simulated driver on a pseudo terminal: requests read from the terminal's master side go
-// to a simulated port, whose paced answer bursts are written back to it as they fall due.
+// to a simulated port, whose paced answer bursts are written back to it as they fall due. When
+// the master closes the terminal, what was still due to it (answers, waiting requests, bytes
+// unread) is dropped, so the next master starts on a quiet line.
 
 #include "SimPort.h"
 
@@ -28,6 +30,9 @@ public:
 private:
     void readable();
     void send(const QByteArray& bytes);
+    // Follows the masters opening and closing the terminal.
+    void watchMasters();
+    void masterGone(bool anotherComing);
 
     Clock& clock_;
     int baud_;
@@ -36,6 +41,9 @@ private:
     int slaveKeep_ = -1;  // held open so the master side never reads EIO between clients
     QString slavePath_;
     std::unique_ptr<QSocketNotifier> notifier_;
+    int openings_ = -1;  // inotify of the terminal's openings and closings
+    std::unique_ptr<QSocketNotifier> openingsNotifier_;
+    int masters_ = 0;    // masters that hold the terminal open
     QObject context_;
     int bytesIn_ = 0;
     int bytesOut_ = 0;

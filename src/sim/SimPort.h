@@ -2,6 +2,10 @@
 // The simulated driver as a serial port: requests written to it reach the driver, and its
 // answers come back after a short reply delay, paced at the byte time of the baud rate, in
 // bursts as a USB adapter delivers them. Works in virtual time for tests, real time otherwise.
+//
+// Like a real driver it serves one request at a time: a request that comes while an answer is
+// on its way waits until that answer has gone out, in a backlog of kBacklog requests; one that
+// finds the backlog full is dropped (and the log hears of it).
 
 #include "Clock.h"
 #include "PortProvider.h"
@@ -9,6 +13,7 @@
 #include "SimDriver.h"
 
 #include <QObject>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -23,6 +28,8 @@ struct SimTiming {
 
 class SimSerialDevice final : public SerialDevice {
 public:
+    static constexpr int kBacklog = 16;
+
     SimSerialDevice(Clock& clock, std::shared_ptr<SimDriver> driver, SimTiming timing = {});
     ~SimSerialDevice() override;
     bool open(int baudRate) override;
@@ -35,6 +42,12 @@ public:
     bool isOpen() const { return open_; }
     SimDriver& driver() { return *driver_; }
 
+    // The master has gone (it closed the terminal): the answer on its way and the requests that
+    // wait are dropped, each told to the log with why.
+    void dropPending(const QString& why);
+    // An answer is on its way or requests wait.
+    bool isBusy() const { return busy_ || !backlog_.empty(); }
+
     bool isPulledOut() const { return pulled_; }
     int baudRate() const { return baud_; }
     // The rate the driver listens at: a master that opens the port at another rate is heard as
@@ -44,16 +57,23 @@ public:
     int lineBaud() const { return lineBaud_; }
 
     // For a log of the line: each whole request the driver took, with what it did with it
-    // (SimDriver::lastAction), and each answer as its last burst goes out, with its note
-    // (SimDriver::lastAnswer).
+    // (SimDriver::lastAction), when it took it (a request that waited, when its turn came), and
+    // each answer as its last burst goes out, with its note (SimDriver::lastAnswer). A request
+    // or an answer dropped is told with "dropped: " and why.
     std::function<void(const QByteArray& request, const QString& action)> onRequest;
     std::function<void(const QByteArray& answer, const QString& note)> onAnswerSent;
 
 private:
     friend class SimPortProvider;
+    // A whole request as it came: served at once, or put in the backlog while the driver is busy.
+    void take(const QByteArray& request);
+    void serve(const QByteArray& request);
+    void serveBacklog();
     // Schedules the answer's bursts at the byte times of the line.
     void deliver(const QByteArray& answer, const QString& note);
     void dropDeliveries();
+    // Tells the log of the requests a full backlog dropped since the last line about it.
+    void reportDrops();
 
     Clock& clock_;
     std::shared_ptr<SimDriver> driver_;
@@ -64,6 +84,12 @@ private:
     bool pulled_ = false;
     RequestFramer framer_;
     double lineFreeUs_ = 0;                // the answer line carries bytes until then
+    bool busy_ = false;                    // an answer is on its way
+    QByteArray answering_;                 // that answer
+    std::deque<QByteArray> backlog_;       // requests that came meanwhile, in order
+    bool dropTold_ = false;                // the first drop since the backlog had room is told
+    int unreportedDrops_ = 0;              // dropped after it, told in one line later
+    QByteArray lastDropped_;
     std::unique_ptr<QObject> deliveries_;  // context of scheduled bursts; renewed by purge
     QObject failure_;                      // context of the failure report; dies with the device
     std::shared_ptr<char> lifetime_ = std::make_shared<char>();  // watched by the provider

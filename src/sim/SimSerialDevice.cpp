@@ -27,14 +27,73 @@ int64_t SimSerialDevice::write(const uint8_t* data, int64_t count, int /*timeout
     if (!open_ || pulled_ || !data || count <= 0) return 0;
     // At the wrong rate the bytes leave the master but the driver cannot make them out.
     if (lineBaud_ > 0 && baud_ != lineBaud_) return count;
-    const int64_t now = clock_.nowMs();
-    for (const QByteArray& request : framer_.feed(data, count, now)) {
-        driver_->advanceTo(now);
-        const QByteArray answer = driver_->handle(request);
-        if (onRequest) onRequest(request, driver_->lastAction());
-        if (!answer.isEmpty()) deliver(answer, driver_->lastAnswer());
-    }
+    for (const QByteArray& request : framer_.feed(data, count, clock_.nowMs())) take(request);
     return count;
+}
+
+namespace {
+
+QString busyText() { return QStringLiteral("dropped: busy, %1 requests wait").arg(SimSerialDevice::kBacklog); }
+
+}  // namespace
+
+void SimSerialDevice::take(const QByteArray& request)
+{
+    if (!isBusy()) {
+        serve(request);
+        return;
+    }
+    if (backlog_.size() < size_t(kBacklog)) {
+        backlog_.push_back(request);
+        return;
+    }
+    // The first request a full backlog drops is told at once; those after it in one line when
+    // the backlog has room again, so a flood cannot flood the log too.
+    if (!dropTold_) {
+        dropTold_ = true;
+        if (onRequest) onRequest(request, busyText());
+        return;
+    }
+    ++unreportedDrops_;
+    lastDropped_ = request;
+}
+
+void SimSerialDevice::reportDrops()
+{
+    if (unreportedDrops_ > 0 && onRequest)
+        onRequest(lastDropped_, busyText() + QStringLiteral(" (the last of %1 dropped since the line before)").arg(unreportedDrops_));
+    unreportedDrops_ = 0;
+    lastDropped_.clear();
+    dropTold_ = false;
+}
+
+void SimSerialDevice::serve(const QByteArray& request)
+{
+    driver_->advanceTo(clock_.nowMs());
+    const QByteArray answer = driver_->handle(request);
+    if (onRequest) onRequest(request, driver_->lastAction());
+    if (!answer.isEmpty()) deliver(answer, driver_->lastAnswer());
+}
+
+void SimSerialDevice::serveBacklog()
+{
+    if (!open_ || pulled_ || backlog_.empty()) return;
+    reportDrops();
+    // Requests that the driver leaves unanswered take no time: the next one's turn is at once.
+    while (!busy_ && !backlog_.empty()) {
+        const QByteArray request = std::move(backlog_.front());
+        backlog_.pop_front();
+        serve(request);
+    }
+}
+
+void SimSerialDevice::dropPending(const QString& why)
+{
+    reportDrops();
+    if (busy_ && onAnswerSent) onAnswerSent(answering_, QStringLiteral("dropped: ") + why);
+    for (const QByteArray& request : backlog_)
+        if (onRequest) onRequest(request, QStringLiteral("dropped: ") + why);
+    dropDeliveries();
 }
 
 void SimSerialDevice::deliver(const QByteArray& answer, const QString& note)
@@ -44,6 +103,8 @@ void SimSerialDevice::deliver(const QByteArray& answer, const QString& note)
     const double startUs = std::max(double(now + std::max(0, timing_.replyDelayMs)) * 1000.0, lineFreeUs_);
     const int n = static_cast<int>(answer.size());
     lineFreeUs_ = startUs + n * byteUs;
+    busy_ = true;
+    answering_ = answer;
     // When the first `bytes` bytes of the answer have arrived, in whole milliseconds.
     auto arrivedMs = [&](int bytes) { return static_cast<int64_t>(std::ceil((startUs + bytes * byteUs) / 1000.0 - 1e-9)); };
     const int latency = std::max(0, timing_.burstLatencyMs);
@@ -65,12 +126,18 @@ void SimSerialDevice::deliver(const QByteArray& answer, const QString& note)
     }
     for (size_t i = 0; i < bursts.size(); ++i) {
         // The log hears of the whole answer with its last burst, before the bytes go out: the
-        // receiver may close this device once it has them.
+        // receiver may close this device once it has them. With that burst the driver is free
+        // for the next request.
         const bool last = i + 1 == bursts.size();
         clock_.callAfter(bursts[i].first - now, deliveries_.get(),
                          [this, bytes = std::move(bursts[i].second), last, answer, note] {
                              if (!open_ || pulled_) return;
-                             if (last && onAnswerSent) onAnswerSent(answer, note);
+                             if (last) {
+                                 if (onAnswerSent) onAnswerSent(answer, note);
+                                 busy_ = false;
+                                 answering_.clear();
+                                 if (!backlog_.empty()) clock_.callAfter(0, deliveries_.get(), [this] { serveBacklog(); });
+                             }
                              if (onReceived) onReceived(bytes);
                          });
     }
@@ -82,6 +149,12 @@ void SimSerialDevice::dropDeliveries()
     deliveries_ = std::make_unique<QObject>();
     framer_.clear();
     lineFreeUs_ = 0;
+    busy_ = false;
+    answering_.clear();
+    backlog_.clear();
+    unreportedDrops_ = 0;
+    lastDropped_.clear();
+    dropTold_ = false;
 }
 
 void SimSerialDevice::purge() { dropDeliveries(); }

@@ -41,7 +41,26 @@ bool installStopSignals()
     sa.sa_flags = SA_RESTART;
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
         if (::sigaction(sig, &sa, nullptr) != 0) return false;
+    // A log whose reader has gone is a write that fails, which ends the program in order.
+    std::signal(SIGPIPE, SIG_IGN);
     return true;
+}
+
+// Standard output (the terminal's path, the log): a line that does not go out ends the program
+// as SIGTERM does, with 0 when its reader has gone (`| head -1`), otherwise with 1 and the reason.
+bool stdoutFailed = false;
+int stdoutExitCode = 0;
+
+void printLine(const char* line)
+{
+    if (stdoutFailed) return;
+    errno = 0;
+    if (std::printf("%s\n", line) >= 0 && std::fflush(stdout) == 0) return;
+    stdoutFailed = true;
+    const int error = errno;
+    if (error != EPIPE) std::fprintf(stderr, "zentor-sim: cannot write standard output: %s\n", std::strerror(error));
+    stdoutExitCode = error == EPIPE ? 0 : 1;
+    QCoreApplication::exit(stdoutExitCode);
 }
 
 // Makes link point at target; an old symlink there is replaced, anything else is left alone.
@@ -119,14 +138,15 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    std::printf("%s\n", path.constData());
-    std::fflush(stdout);
+    printLine(path.constData());
+    if (stdoutFailed) {
+        if (!link.isEmpty()) removeLink(link, path);
+        return stdoutExitCode;
+    }
     if (options.log) {
         // After the terminal's path, which stays the first line: scripts read it.
         auto print = [&sinceStart](LogDirection direction, const QByteArray& bytes, const QString& text) {
-            const QByteArray line = FormatSimLogLine(sinceStart.nsecsElapsed(), direction, bytes, text);
-            std::printf("%s\n", line.constData());
-            std::fflush(stdout);
+            printLine(FormatSimLogLine(sinceStart.nsecsElapsed(), direction, bytes, text).constData());
         };
         server.device().onRequest = [print](const QByteArray& request, const QString& action) {
             print(LogDirection::Request, request, action);

@@ -8,6 +8,8 @@
 #include "SimPort.h"
 #include "VirtualClock.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -109,6 +111,7 @@ struct SequenceRun {
     sim::SimPortProvider sims{clock};
     RecordingPorts ports{clock, sims};
     QStringList out, err;
+    int outputTakes = -1;  // >= 0: standard output takes that many lines, then fails
     QString loadError;
     QString portName;
     std::unique_ptr<CliSequence> session;
@@ -142,7 +145,14 @@ struct SequenceRun {
         portName = options.type == PositionControl ? sim::SimPortProvider::positionPortName() : sim::SimPortProvider::speedPortName();
         session = std::make_unique<CliSequence>(
             options, std::move(source.source), clock, ports, portName,
-            CliSession::Output{[this](const QString& l) { out << l; }, [this](const QString& l) { err << l; }});
+            CliSession::Output{[this](const QString& l) {
+                                   if (outputTakes >= 0 && out.size() >= outputTakes) {
+                                       session->outputFailed(QStringLiteral("Broken pipe"));
+                                       return;
+                                   }
+                                   out << l;
+                               },
+                               [this](const QString& l) { err << l; }});
         session->onFinished = [this](int) {
             ++finishedCalls;
             endedAt = clock.nowMs();
@@ -403,6 +413,34 @@ private slots:
         QCOMPARE(r.finishedCalls, 1);
     }
 
+    // Results that cannot be written stop the run where it is, with 6: no step goes after the
+    // line that failed, nor the status read of --status-after.
+    void standardOutputThatFails_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("takes");   // lines standard output takes before it fails
+        QTest::addColumn<int>("writes");  // requests written in all
+        QTest::newRow("list") << "sequence list" << 2 << 0;
+        QTest::newRow("run, heading") << "--sim sequence run speed" << 0 << 0;
+        QTest::newRow("run, third step") << "--sim sequence run speed" << 4 << 3;
+        QTest::newRow("run json, second step") << "--sim --json sequence run speed" << 1 << 2;
+        QTest::newRow("run, the END") << "--sim --json --status-after sequence run speed" << 7 << 7;
+    }
+    void standardOutputThatFails()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, takes);
+        SequenceRun r;
+        r.outputTakes = takes;
+        QVERIFY(r.start(line));
+        QCOMPARE(r.finish(), int(ExitOutput));
+        QCOMPARE(r.err, QStringList{"cannot write standard output: Broken pipe"});
+        QCOMPARE(int(r.out.size()), takes);
+        r.clock.advance(20000);
+        QTEST(int(r.ports.writes.size()), "writes");
+        QCOMPARE(r.finishedCalls, 1);
+    }
+
     // An interruption while an answer is awaited still reports the step that was sent.
     void interruptedStepIsReported()
     {
@@ -537,14 +575,27 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), file.isEmpty() ? QStringList{} : QStringList{"Zentor_CFG.ini"});
     }
 
-    void namedFileMustExist()
+    // A file named with --config must be one: a missing file and a folder are told apart.
+    void namedFileMustBeAFile_data()
     {
+        QTest::addColumn<QString>("name");   // below a fresh folder; "" names the folder itself
+        QTest::addColumn<QString>("error");  // %1: the name in full
+        QTest::newRow("missing") << "no/Zentor_CFG.ini" << "configuration file %1 does not exist";
+        QTest::newRow("a folder") << "" << "configuration file %1 is a folder, not a file";
+        QTest::newRow("a folder named like the file") << "Zentor_CFG.ini" << "configuration file %1 is a folder, not a file";
+    }
+    void namedFileMustBeAFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Zentor_CFG.ini")));
         CliOptions options;
         options.command = Command::SequenceList;
-        options.configPath = QStringLiteral("/nonexistent/Zentor_CFG.ini");
-        const SequenceSourceResult r = LoadSequenceSource(options, QStringLiteral("/nonexistent"), QStringLiteral("/nonexistent"));
+        options.configPath = name.isEmpty() ? dir.path() : dir.filePath(name);
+        const SequenceSourceResult r = LoadSequenceSource(options, dir.path(), dir.path());
         QVERIFY(!r.ok);
-        QCOMPARE(r.error, QStringLiteral("configuration file /nonexistent/Zentor_CFG.ini does not exist"));
+        QCOMPARE(r.error, error.arg(QFileInfo(options.configPath).absoluteFilePath()));
     }
 
     // zentor-cli reads the file the console beside it (or the console of its build tree) uses;

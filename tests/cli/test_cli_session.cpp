@@ -120,15 +120,23 @@ struct Run {
     QStringList out, err;
     std::unique_ptr<CliSession> session;
     int finishedCalls = 0;
+    // >= 0: standard output takes that many lines, then fails as a full device does
+    int outputTakes = -1;
 
     explicit Run(const QString& line, Script script = driver, QString port = QStringLiteral("COM3"))
         : ports(clock, std::move(script))
     {
         const CliParse p = ParseCliArguments(line.split(QLatin1Char(' '), Qt::SkipEmptyParts));
         if (!p.ok) qFatal("bad command line in a test: %s", qPrintable(p.error));
-        session = std::make_unique<CliSession>(
-            p.options, clock, ports, port,
-            CliSession::Output{[this](const QString& l) { out << l; }, [this](const QString& l) { err << l; }});
+        auto print = [this](const QString& l) {
+            if (outputTakes >= 0 && out.size() >= outputTakes) {
+                session->outputFailed(QStringLiteral("No space left on device"));
+                return;
+            }
+            out << l;
+        };
+        session = std::make_unique<CliSession>(p.options, clock, ports, port,
+                                               CliSession::Output{print, [this](const QString& l) { err << l; }});
         session->onFinished = [this](int) { ++finishedCalls; };
         session->start();
     }
@@ -482,6 +490,40 @@ private slots:
         QCOMPARE(m.finish(), int(ExitOutput));
         QVERIFY2(m.err.value(0).startsWith(QStringLiteral("cannot write %1: ").arg(missing)), qPrintable(m.err.join('\n')));
         QVERIFY(m.ports.sent.empty());  // nothing is asked of the driver that could not be kept
+    }
+
+    // A line of results that does not go out ends the run at once with 6: nothing more is asked
+    // of the driver, and the failure is said once.
+    void standardOutputThatFails_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("takes");     // lines standard output takes before it fails
+        QTest::addColumn<int>("requests");  // requests sent in all
+        QTest::newRow("status") << "--port COM3 status" << 0 << 1;
+        QTest::newRow("status, a later line") << "--port COM3 status" << 3 << 1;
+        QTest::newRow("csv header") << "--port COM3 --csv --every 10 --count 3 status" << 0 << 1;
+        QTest::newRow("csv second row") << "--port COM3 --csv --every 10 --count 3 status" << 2 << 2;
+        QTest::newRow("json third read") << "--port COM3 --json --count 5 status" << 2 << 3;
+        QTest::newRow("read") << "--port COM3 read 0 2" << 1 << 1;
+        QTest::newRow("write") << "--port COM3 write 1 500" << 0 << 1;
+        QTest::newRow("broadcast") << "--port COM3 --slave 0 write 1 500" << 0 << 1;
+        QTest::newRow("ports") << "ports" << 1 << 0;
+    }
+    void standardOutputThatFails()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, takes);
+        QFETCH(int, requests);
+        Run r(line);
+        r.outputTakes = takes;
+        QCOMPARE(r.finish(), int(ExitOutput));
+        QCOMPARE(r.err, QStringList{"cannot write standard output: No space left on device"});
+        QCOMPARE(int(r.out.size()), takes);
+        r.clock.advance(5000);
+        QCOMPARE(int(r.ports.sent.size()), requests);
+        QCOMPARE(r.finishedCalls, 1);
+        QVERIFY(!r.session->outputFailed(QStringLiteral("Broken pipe")));  // a failure after the end is the program's
+        QCOMPARE(r.err.size(), 1);
     }
 
     void portsListsTheProvidersNames()

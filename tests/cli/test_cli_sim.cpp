@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace {
 
@@ -163,6 +164,52 @@ private slots:
         // Register 0 holds the driver's address.
         QCOMPARE(header[15], QStringLiteral("reg0_DeviceIdRegister"));
         QCOMPARE(row[15].toInt() & 0xFF, 100);
+    }
+
+    // Results that cannot be written end the run with 6 and the system's reason, whatever the
+    // command: standard output on a full device, or a pipe whose reader has gone.
+    void standardOutputThatCannotBeWritten_data()
+    {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("target");  // "full" or "closed pipe"
+        QTest::addColumn<QByteArray>("err");
+        const QStringList commands = {"--sim status",
+                                      "--sim --json status",
+                                      "--sim read 0 2",
+                                      "--sim write 1 500",
+                                      "--sim ports",
+                                      "--sim --csv --every 10 --count 3 status",
+                                      "--config " ZENTOR_SEEDED_INI " sequence list",
+                                      "--help"};
+        for (const QString& args : commands) {
+            QTest::addRow("%s, full", qPrintable(args))
+                << args << "full" << QByteArray("zentor-cli: cannot write standard output: No space left on device\n");
+            QTest::addRow("%s, closed pipe", qPrintable(args))
+                << args << "closed pipe" << QByteArray("zentor-cli: cannot write standard output: Broken pipe\n");
+        }
+    }
+    void standardOutputThatCannotBeWritten()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, target);
+        QProcess p;
+        if (target == QLatin1String("full")) {
+            p.setStandardOutputFile(QStringLiteral("/dev/full"));
+        } else {
+            // In the child, just before it starts: standard output becomes a pipe nobody reads.
+            p.setChildProcessModifier([] {
+                int ends[2];
+                if (::pipe(ends) != 0) ::_exit(99);
+                ::close(ends[0]);
+                ::dup2(ends[1], STDOUT_FILENO);
+                ::close(ends[1]);
+            });
+        }
+        p.start(QStringLiteral(ZENTOR_CLI), args.split(QLatin1Char(' ')));
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 6);
+        QTEST(p.readAllStandardError(), "err");
     }
 
     void sigtermEndsARepeatedStatus()

@@ -297,9 +297,10 @@ private slots:
         QTest::newRow("status read whole, slow reply") << status << 115200 << 0 << 0 << 10 << QList<int>{17} << QList<int>{73};
         QTest::newRow("bursts of 16 at 19200") << status << 19200 << 16 << 2 << 4 << QList<int>{15, 23, 31, 40, 45}
                                                << QList<int>{16, 16, 16, 16, 9};
-        // Two requests in one write: the second answer follows the first on the line.
-        QTest::newRow("answers queue on the line") << status + status << 115200 << 32 << 1 << 4
-                                                   << QList<int>{8, 11, 12, 15, 17, 18} << QList<int>{32, 32, 9, 32, 32, 9};
+        // Two requests in one write: the driver takes the second once the first answer has gone
+        // out, and answers it after its reply delay.
+        QTest::newRow("one request at a time") << status + status << 115200 << 32 << 1 << 4
+                                               << QList<int>{8, 11, 12, 20, 23, 24} << QList<int>{32, 32, 9, 32, 32, 9};
     }
     void timing()
     {
@@ -325,6 +326,69 @@ private slots:
         }
         QCOMPARE(gotTimes, times);
         QCOMPARE(gotSizes, sizes);
+    }
+
+    // Requests that come while an answer is on its way wait in a backlog of 16 and are served in
+    // order, each when the answer before it has gone out; the backlog full, they are dropped,
+    // the first told at once and the others in one line when there is room again.
+    void busyDriverServesInOrderWithABoundedBacklog()
+    {
+        Line line;
+        QList<QPair<int, QString>> told;
+        line.device.onRequest = [&](const QByteArray& r, const QString& action) {
+            told.append({int(line.clock.nowMs() - 1000), action});
+            QCOMPARE(r, readRequest(100, 34));
+        };
+        line.clock.advance(1000);
+        QByteArray twenty;
+        for (int i = 0; i < 20; ++i) twenty += readRequest(100, 34);
+        line.send(twenty);
+        line.clock.advance(400);
+        const QList<QPair<int, QString>> first = {
+            {0, "read 34 registers from 0"},
+            {0, "dropped: busy, 16 requests wait"},
+            {12, "dropped: busy, 16 requests wait (the last of 2 dropped since the line before)"},
+            {12, "read 34 registers from 0"},
+            {24, "read 34 registers from 0"},
+        };
+        QCOMPARE(told.mid(0, 5), first);
+        QCOMPARE(told.size(), 3 + 17 - 1);
+        QCOMPARE(told.last(), (QPair<int, QString>{192, "read 34 registers from 0"}));
+        // Seventeen whole answers, one after another, never mixed.
+        QCOMPARE(line.received().size(), 17 * 73);
+        QList<int> ends;
+        for (const Burst& b : line.bursts)
+            if (b.bytes.size() == 9) ends << int(b.at - 1000);
+        QCOMPARE(ends.size(), 17);
+        QCOMPARE(ends.mid(0, 3), (QList<int>{12, 24, 36}));
+        QCOMPARE(ends.last(), 204);
+        const QByteArray one = line.received().left(73);
+        QCOMPARE(ValidateAndApplyResponse(u8(one), 73, u8(readRequest(100, 34)), line.image, line.settingsChanged), Applied);
+        QCOMPARE(line.received().mid(16 * 73), one);
+        // Idle again: the next request is served at once.
+        QCOMPARE(line.exchange(readRequest(100, 34)).size(), 73);
+    }
+
+    void pendingWorkDroppedWhenTheMasterHasGone()
+    {
+        Line line;
+        QStringList requests, answers;
+        line.device.onRequest = [&](const QByteArray&, const QString& action) { requests << action; };
+        line.device.onAnswerSent = [&](const QByteArray& a, const QString& note) {
+            QCOMPARE(a.size(), 73);
+            answers << note;
+        };
+        QByteArray five;
+        for (int i = 0; i < 5; ++i) five += readRequest(100, 34);
+        line.send(five);
+        line.clock.advance(9);  // the first burst of the first answer is out
+        line.device.dropPending(QStringLiteral("gone"));
+        QCOMPARE(answers, QStringList{"dropped: gone"});
+        QCOMPARE(requests, (QStringList{"read 34 registers from 0", "dropped: gone", "dropped: gone", "dropped: gone", "dropped: gone"}));
+        line.clock.advance(500);
+        QCOMPARE(int(line.bursts.size()), 1);
+        QVERIFY(!line.device.isBusy());
+        QCOMPARE(line.check(readRequest(100, 34)), int(Applied));
     }
 
     void splitGapCutsTheAnswerInTwo()
