@@ -210,7 +210,7 @@ private slots:
             return;
         }
         QCOMPARE(r.warnings.size(), 1);
-        QVERIFY2(r.warnings[0].contains(path()) && r.warnings[0].contains(QLatin1String("1 MiB")), qPrintable(r.warnings[0]));
+        QVERIFY2(r.warnings[0].contains(QDir::toNativeSeparators(path())) && r.warnings[0].contains(QLatin1String("1 MiB")), qPrintable(r.warnings[0]));
         QCOMPARE(stores.baudRate, 115200);
         QCOMPARE(used(stores.modelList), seededModels());
         QCOMPARE(used(stores.speedPreset), seededSpeed());
