@@ -25,7 +25,6 @@ public:
     static IniDocument fromBytes(const QByteArray& bytes);
     // The text in the encoding it came in, every line with its own ending.
     QByteArray toBytes() const;
-    Encoding encoding() const { return encoding_; }
 
     // The value of the first key of that name in the first section of that name, cut to
     // kProfileValueMaxChars; defaultValue (also cut) when the section or the key is missing.
