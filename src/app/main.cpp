@@ -68,7 +68,7 @@ int main(int argc, char* argv[])
 
     InstanceLock instance;
     if (!instance.acquire()) {
-        notifier.message(nullptr, QStringLiteral("Program is already running"));
+        notifier.message(nullptr, QStringLiteral("Program is already running"), instance.holderDescription());
         return 1;
     }
 

@@ -2,6 +2,8 @@
 
 #include "TextNumbers.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <limits>
 
@@ -95,6 +97,19 @@ int SequenceItemCount(const QString& headerLine)
 
 namespace {
 
+// The defaults in memory in place of a file that is not a configuration file at all.
+bool setAsideTooLarge(const IniProfile& profile, IniProfile::FileState state, IniDocument& doc, ConfigLoadResult& r)
+{
+    if (state != IniProfile::FileState::TooLarge) return false;
+    r.tooLarge = true;
+    r.warnings << QStringLiteral("The configuration file %1 is larger than 1 MiB, so it is not a configuration file: "
+                                 "it was not read and will not be changed. The console runs on its default settings.")
+                      .arg(QDir::toNativeSeparators(profile.path()));
+    doc = IniDocument();
+    doc.apply(SeedingEdit());
+    return true;
+}
+
 bool hasMarker(const IniDocument& doc)
 {
     return doc.read(name(kAppSection), name(kMarkerKey), QStringLiteral("Check")) == QLatin1String("true");
@@ -145,9 +160,10 @@ void fillStores(const IniDocument& doc, ConsoleStores& stores, ConfigLoadResult&
 ConfigLoadResult LoadConfiguration(IniProfile& profile, ConsoleStores& stores)
 {
     ConfigLoadResult r;
-    IniDocument doc = profile.load();
+    IniProfile::FileState state;
+    IniDocument doc = profile.load(&state);
 
-    if (!hasMarker(doc)) {
+    if (!setAsideTooLarge(profile, state, doc, r) && !hasMarker(doc)) {
         r.seeded = true;
         const IniEdit seed = SeedingEdit();
         if (!profile.apply(seed)) {
@@ -165,8 +181,9 @@ ConfigLoadResult LoadConfiguration(IniProfile& profile, ConsoleStores& stores)
 ConfigLoadResult ReadConfiguration(const IniProfile& profile, ConsoleStores& stores)
 {
     ConfigLoadResult r;
-    IniDocument doc = profile.load();
-    if (!hasMarker(doc)) {
+    IniProfile::FileState state;
+    IniDocument doc = profile.load(&state);
+    if (!setAsideTooLarge(profile, state, doc, r) && !hasMarker(doc)) {
         r.seeded = true;
         doc.apply(SeedingEdit());
     }

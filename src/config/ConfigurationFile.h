@@ -33,6 +33,8 @@ struct ConfigLoadResult {
                                    // (ReadConfiguration: laid over the file's content in memory)
     bool seedWriteFailed = false;  // ... and they could not be saved; seedError says why
     QString seedError;
+    bool tooLarge = false;         // the file is larger than 1 MiB: not read, never written; the
+                                   // stores hold the defaults
     int modelLinesDropped = 0;     // model list lines beyond the 100 the list holds
     int speedPresetItemsDropped = 0;     // stored items beyond the 39 a sequence holds
     int positionPresetItemsDropped = 0;
@@ -40,7 +42,8 @@ struct ConfigLoadResult {
     QStringList warnings;          // one sentence for the operator per thing above
 };
 
-// Seeds the file when its marker is not "true" and fills the stores from it. The stores are
+// Seeds the file when its marker is not "true" and fills the stores from it; a file too large to
+// be a configuration file is left alone and the stores get the defaults. The stores are
 // expected cleared (ConsoleStores::clear); a user sequence with an empty "SET" leaves the user
 // store as it is. When the defaults cannot be saved, the stores are still filled with them.
 ConfigLoadResult LoadConfiguration(IniProfile& profile, ConsoleStores& stores);

@@ -17,8 +17,13 @@ inline constexpr int kProfileValueMaxChars = 259;
 
 class IniDocument {
 public:
+    // The forms a Windows PC saves the file in. Text that is not valid UTF-8 and has no UTF-16
+    // byte order mark is Windows-1252, which the ANSI profile functions leave on a Western PC.
+    enum class Encoding { Utf8, Utf8WithBom, Utf16Le, Utf16Be, Windows1252 };
+
     IniDocument() = default;
     static IniDocument fromBytes(const QByteArray& bytes);
+    // The text in the encoding it came in, every line with its own ending.
     QByteArray toBytes() const;
 
     // The value of the first key of that name in the first section of that name, cut to
@@ -35,8 +40,8 @@ public:
 
 private:
     struct Line {
-        QByteArray text;    // without its line ending
-        QByteArray ending;  // "\r\n", "\n" or empty for a last line without one
+        QString text;    // without its line ending
+        QString ending;  // "\r\n", "\n", "\r" or empty for a last line without one
     };
 
     int findSection(const QString& section, int from = 0) const;
@@ -44,11 +49,13 @@ private:
     int findKey(int header, const QString& key) const;
     void setValue(const QString& section, const QString& key, const QString& value);
     void removeSection(const QString& section);
-    void appendLine(const QByteArray& text);
-    void insertLine(int at, const QByteArray& text);
+    void appendLine(const QString& text);
+    void insertLine(int at, const QString& text);
 
-    bool bom_ = false;
-    QByteArray newline_ = "\n";  // the ending of new lines: the file's own, else "\n"
+    Encoding encoding_ = Encoding::Utf8;
+    QString newline_ = QStringLiteral("\n");  // the ending of new lines: the file's own, else "\n"
+    QByteArray mark_;     // the byte order mark the file starts with, if any
+    QByteArray oddByte_;  // a last byte that halves a UTF-16 unit, kept at the end
     std::vector<Line> lines_;
 };
 

@@ -6,13 +6,38 @@
 
 namespace zentor {
 
+namespace {
+
+// The whole file, read once; a file (or device) with more than kProfileMaxBytes is not read on.
+IniProfile::FileState readFile(const QString& path, QByteArray* bytes, QString* reason)
+{
+    using State = IniProfile::FileState;
+    QFile f(path);
+    if (!f.exists()) return State::Missing;
+    if (!f.open(QIODevice::ReadOnly)) {
+        *reason = f.errorString();
+        return State::Unreadable;
+    }
+    if (f.size() > kProfileMaxBytes) return State::TooLarge;
+    *bytes = f.read(kProfileMaxBytes + 1);
+    if (f.error() != QFileDevice::NoError) {
+        *reason = f.errorString();
+        return State::Unreadable;
+    }
+    return bytes->size() > kProfileMaxBytes ? State::TooLarge : State::Read;
+}
+
+}  // namespace
+
 IniProfile::IniProfile(QString path) : path_(std::move(path)) {}
 
-IniDocument IniProfile::load() const
+IniDocument IniProfile::load(FileState* state) const
 {
-    QFile f(path_);
-    if (!f.open(QIODevice::ReadOnly)) return IniDocument();
-    return IniDocument::fromBytes(f.readAll());
+    QByteArray bytes;
+    QString reason;
+    const FileState s = readFile(path_, &bytes, &reason);
+    if (state) *state = s;
+    return s == FileState::Read ? IniDocument::fromBytes(bytes) : IniDocument();
 }
 
 QString IniProfile::read(const QString& section, const QString& key, const QString& defaultValue) const
@@ -33,26 +58,24 @@ bool IniProfile::apply(const IniEdit& edit)
 {
     error_.clear();
     QByteArray old;
-    const bool existed = QFile::exists(path_);
-    if (existed) {
-        // Rewriting a file we could not read would throw its content away.
-        QFile f(path_);
-        if (!f.open(QIODevice::ReadOnly)) {
-            error_ = QStringLiteral("Cannot read %1: %2").arg(path_, f.errorString());
-            return false;
-        }
-        old = f.readAll();
-        if (f.error() != QFileDevice::NoError) {
-            error_ = QStringLiteral("Cannot read %1: %2").arg(path_, f.errorString());
-            return false;
-        }
+    QString reason;
+    const FileState state = readFile(path_, &old, &reason);
+    const bool existed = state != FileState::Missing;
+    // Rewriting a file we could not read would throw its content away.
+    if (state == FileState::Unreadable) {
+        error_ = QStringLiteral("Cannot read %1: %2").arg(path_, reason);
+        return false;
+    }
+    if (state == FileState::TooLarge) {
+        error_ = QStringLiteral("%1 is larger than 1 MiB, so it is not a configuration file; it is left as it is")
+                     .arg(path_);
+        return false;
     }
     IniDocument doc = IniDocument::fromBytes(old);
     if (!doc.apply(edit, &error_)) return false;
     const QByteArray bytes = doc.toBytes();
     if (existed && bytes == old) return true;
 
-    QString reason;
     if (WriteWholeFile(path_, bytes, &reason)) return true;
     error_ = QStringLiteral("Cannot write %1: %2").arg(path_, reason);
     return false;

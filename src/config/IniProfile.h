@@ -8,7 +8,11 @@
 // - Section and key names match without regard to case; blanks around names and values do not
 //   count, and one pair of quotes ('...' or "...") around a whole value is dropped. The first
 //   section and the first key of a name win.
-// - Lines end in CR LF or LF; a UTF-8 byte order mark at the start is skipped; text is UTF-8.
+// - Text is UTF-16 (little or big endian) after its byte order mark, else UTF-8 (a byte order
+//   mark skipped), else Windows-1252 when it is not valid UTF-8. Lines end in CR LF, LF or a
+//   lone CR.
+// - A file larger than 1 MiB is not a configuration file: it reads as missing and is never
+//   rewritten (load tells which).
 // - A value read back is cut to 259 characters. A missing or unreadable file, section or key
 //   gives the default.
 //
@@ -20,8 +24,10 @@
 // - Deleting a section removes every section of that name with its keys and comments; its
 //   trailing blank lines stay only where they alone separate it from what came before.
 // - Every line a write does not change keeps its bytes and its line ending; the byte order mark
-//   stays. New lines end like the first line of the file (LF in a new file); a last line without
-//   an ending gets one when a line follows it.
+//   stays, and the file keeps its encoding: a rewrite changes the bytes of the changed lines only.
+//   New lines end like the first line of the file (LF in a new file, which is UTF-8); a last line
+//   without an ending gets one when a line follows it. A character Windows-1252 lacks is written
+//   to a file in that encoding as '?', as the ANSI profile functions do.
 // - Values are single lines: a value holding CR, LF or NUL, a key holding "=" or starting with
 //   '[', ';' or '#', or a section name holding "]", is refused and nothing is written.
 // - Each write, or each IniEdit with all its steps, is one rewrite: the new text goes to a
@@ -37,13 +43,19 @@
 
 namespace zentor {
 
+// The largest file that is taken for a configuration file.
+inline constexpr qint64 kProfileMaxBytes = 1024 * 1024;
+
 class IniProfile {
 public:
+    enum class FileState { Missing, Read, Unreadable, TooLarge };
+
     explicit IniProfile(QString path);
     const QString& path() const { return path_; }
 
-    // Reads the whole file once; an empty document when it is missing or cannot be read.
-    IniDocument load() const;
+    // Reads the whole file once; an empty document when it is missing, cannot be read or is
+    // larger than kProfileMaxBytes, and *state (when given) says which.
+    IniDocument load(FileState* state = nullptr) const;
     QString read(const QString& section, const QString& key, const QString& defaultValue = QString()) const;
     QStringList keys(const QString& section) const;
 

@@ -26,6 +26,14 @@ inline bool writeBytes(const QString& path, const QByteArray& bytes)
 
 inline QByteArray fixture(const QString& name) { return readBytes(fixturePath(name)); }
 
+// ASCII text as UTF-16 units, little or big endian, without a byte order mark.
+inline QByteArray utf16(const QByteArray& ascii, bool bigEndian)
+{
+    QByteArray out;
+    for (char c : ascii) out += bigEndian ? QByteArray(1, '\0') + c : QByteArray(1, c) + '\0';
+    return out;
+}
+
 // Sets the file's modification time far back, so that any rewrite shows.
 inline bool backdate(const QString& path)
 {

@@ -125,6 +125,117 @@ private slots:
         QTEST(used(stores.userSequence), "user");
     }
 
+    // One file as the editors of a Windows PC save it: each form is read whole, without
+    // reseeding, and keeps its bytes when COM Config. changes the baud rate.
+    void encodings_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("encoding");
+        for (const char* encoding : {"utf8", "utf8bom", "utf16le", "utf16be", "cp1252"})
+            for (const char* ending : {"crlf", "lf", "cr"})
+                QTest::addRow("%s %s", encoding, ending)
+                    << QStringLiteral("encoding_%1_%2.ini").arg(QLatin1String(encoding), QLatin1String(ending))
+                    << QString::fromLatin1(encoding);
+    }
+    void encodings()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, encoding);
+        const QByteArray original = inifiles::fixture(fixture);
+        QVERIFY(!original.isEmpty());
+        QVERIFY(writeBytes(path(), original));
+        QVERIFY(backdate(path()));
+        const QDateTime before = modified(path());
+        IniProfile profile(path());
+        ConsoleStores stores;
+        stores.clear();
+        const ConfigLoadResult r = LoadConfiguration(profile, stores);
+        QVERIFY(!r.seeded);
+        QVERIFY2(r.warnings.isEmpty(), qPrintable(r.warnings.join('\n')));
+        QCOMPARE(stores.baudRate, 9600);
+        QCOMPARE(used(stores.modelList),
+                 (QStringList{"[Speed Control]", kRule, QString::fromUtf16(u"    Model \u00C41"),
+                              QString::fromUtf16(u"    Model \u20AC2"), " ", "[Position Control]", kRule,
+                              QString::fromUtf16(u"    P\u0081")}));
+        QCOMPARE(used(stores.userSequence), (QStringList{"1,2,1,Speed", "DIR-CW,-,0.5,1", "SPEED-INPUT,100,1,1"}));
+        QVERIFY(used(stores.speedPreset).isEmpty());
+        QCOMPARE(readBytes(path()), original);
+        QCOMPARE(modified(path()), before);
+
+        QVERIFY2(profile.write("COMPORT", "Baudrate", "19200"), qPrintable(profile.error()));
+        auto inEncoding = [&](const QByteArray& ascii) {
+            if (encoding == QLatin1String("utf16le")) return utf16(ascii, false);
+            if (encoding == QLatin1String("utf16be")) return utf16(ascii, true);
+            return ascii;
+        };
+        QByteArray expected = original;
+        QCOMPARE(expected.count(inEncoding("Baudrate=9600")), 1);
+        expected.replace(inEncoding("Baudrate=9600"), inEncoding("Baudrate=19200"));
+        QCOMPARE(readBytes(path()), expected);
+        stores.clear();
+        QCOMPARE(LoadConfiguration(profile, stores).seeded, false);
+        QCOMPARE(stores.baudRate, 19200);
+        QCOMPARE(stores.modelList[3], QString::fromUtf16(u"    Model \u20AC2"));
+    }
+
+    // Whatever a file of more than 1 MiB is, it is not the console's: it is neither read nor
+    // written, and the console runs on the defaults and says so.
+    void aFileOverOneMebibyteIsLeftAlone_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("tooLarge");
+        QTest::newRow("1 MiB") << 1048576 << false;
+        QTest::newRow("1 MiB and a byte") << 1048577 << true;
+    }
+    void aFileOverOneMebibyteIsLeftAlone()
+    {
+        QFETCH(int, size);
+        QFETCH(bool, tooLarge);
+        QByteArray text = "[Zentor]\nConfig_INI=true\n[COMPORT]\nBaudrate=9600\n; ";
+        text += QByteArray(size - text.size() - 1, 'x') + '\n';
+        QCOMPARE(text.size(), size);
+        QVERIFY(writeBytes(path(), text));
+        QVERIFY(backdate(path()));
+        const QDateTime before = modified(path());
+
+        IniProfile profile(path());
+        ConsoleStores stores;
+        stores.clear();
+        const ConfigLoadResult r = LoadConfiguration(profile, stores);
+        QCOMPARE(r.tooLarge, tooLarge);
+        QVERIFY(!r.seeded);
+        if (!tooLarge) {
+            QVERIFY(r.warnings.isEmpty());
+            QCOMPARE(stores.baudRate, 9600);
+            return;
+        }
+        QCOMPARE(r.warnings.size(), 1);
+        QVERIFY2(r.warnings[0].contains(QDir::toNativeSeparators(path())) && r.warnings[0].contains(QLatin1String("1 MiB")), qPrintable(r.warnings[0]));
+        QCOMPARE(stores.baudRate, 115200);
+        QCOMPARE(used(stores.modelList), seededModels());
+        QCOMPARE(used(stores.speedPreset), seededSpeed());
+        QCOMPARE(used(stores.positionPreset), seededPosition());
+
+        ConsoleStores seen;
+        seen.clear();
+        const ConfigLoadResult read = ReadConfiguration(profile, seen);
+        QVERIFY(read.tooLarge);
+        QCOMPARE(read.warnings, r.warnings);
+        QCOMPARE(seen.baudRate, 115200);
+
+        // The baud rate's Change and Save User Seq. are refused, naming the file.
+        QVERIFY(!profile.write("COMPORT", "Baudrate", "19200"));
+        QVERIFY2(profile.error().contains(path()), qPrintable(profile.error()));
+        SequenceText user;
+        user[0] = "1,1,1,Speed";
+        user[1] = "DIR-CW,-,0.5,1";
+        QVERIFY(!SaveUserSequence(profile, user, 1));
+        QVERIFY2(profile.error().contains(path()), qPrintable(profile.error()));
+        QCOMPARE(readBytes(path()), text);
+        QCOMPARE(modified(path()), before);
+        QCOMPARE(entries(), QStringList{"Zentor_CFG.ini"});
+    }
+
     void firstStartSeedsSecondWritesNothing()
     {
         IniProfile profile(path());

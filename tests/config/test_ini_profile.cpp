@@ -56,6 +56,18 @@ private slots:
         QTest::newRow("UTF-8 text") << QByteArray("[A]\nk=50 \xc2\xb5s\n") << "A" << "k" << QString::fromUtf8("50 \xc2\xb5s");
         QTest::newRow("cut to 259") << "[A]\nk=" + QByteArray(259, 'a') + QByteArray(41, 'b') + "\n" << "A" << "k"
                                     << QString(259, QLatin1Char('a'));
+        QTest::newRow("lines ended by CR alone") << QByteArray("[A]\rk=1\rj=2") << "A" << "j" << "2";
+        QTest::newRow("mixed line ends") << QByteArray("[A]\r\nk=1\rj=2\n") << "a" << "J" << "2";
+        QTest::newRow("UTF-16 LE") << "\xff\xfe" + utf16("[A]\r\nk=1\r\n", false) << "A" << "k" << "1";
+        QTest::newRow("UTF-16 BE, CR alone") << "\xfe\xff" + utf16("[A]\rk=1\r", true) << "A" << "k" << "1";
+        QTest::newRow("UTF-16 LE beyond ASCII") << QByteArray("\xff\xfe[\0A\0]\0\n\0k\0=\0\xac\x20\x3d\xd8\x00\xde", 20)
+                                             << "A" << "k" << QString::fromUtf16(u"\u20AC\U0001F600");
+        QTest::newRow("Windows-1252") << QByteArray("[A]\nk=\x80 \x9f \xe4\xfc\n") << "A" << "k"
+                                      << QString::fromUtf16(u"\u20AC \u0178 \u00E4\u00FC");
+        QTest::newRow("Windows-1252 undefined bytes") << QByteArray("[A]\nk=\x81\x8d\x8f\x90\x9d\n") << "A" << "k"
+                                                      << QString::fromUtf16(u"\u0081\u008D\u008F\u0090\u009D");
+        QTest::newRow("UTF-8 mark before text that is not UTF-8") << QByteArray("\xef\xbb\xbf[A]\nk=\xe9\n") << "A" << "k"
+                                                                  << QString::fromUtf16(u"\u00E9");
         QTest::newRow("no half character at the cut")
             << "[A]\nk=" + QByteArray(258, 'a') + QByteArray("\xf0\x9f\x98\x80") + "\n" << "A" << "k"
             << QString(258, QLatin1Char('a'));
@@ -125,6 +137,41 @@ private slots:
         QVERIFY(p.error().isEmpty());
         QTEST(readBytes(file()), "after");
         QCOMPARE(entries(), QStringList{"Zentor_CFG.ini"});
+    }
+
+    // A write keeps the file's encoding and line ends; new lines take both.
+    void writeInTheFilesForm_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("CR alone") << QByteArray("[A]\rk=1\r; end\r") << "n" << "v" << QByteArray("[A]\rk=1\rn=v\r; end\r");
+        QTest::newRow("UTF-16 LE, new section") << "\xff\xfe" + utf16("[B]\r\nx=1", false) << "k" << "v"
+                                               << "\xff\xfe" + utf16("[B]\r\nx=1\r\n\r\n[A]\r\nk=v\r\n", false);
+        QTest::newRow("UTF-16 BE, CR alone") << "\xfe\xff" + utf16("[A]\rk=old\r", true) << "k" << "v"
+                                            << "\xfe\xff" + utf16("[A]\rk=v\r", true);
+        QTest::newRow("UTF-16 beyond ASCII") << "\xff\xfe" + utf16("[A]\nk=1\n", false) << "k" << QString::fromUtf16(u"\u00B5")
+                                            << "\xff\xfe" + utf16("[A]\nk=", false) + QByteArray("\xb5\0", 2) + utf16("\n", false);
+        QTest::newRow("Windows-1252") << QByteArray("; \xe9\n[A]\nk=1\n") << "k" << QString::fromUtf16(u"\u00E4\u20AC")
+                                      << QByteArray("; \xe9\n[A]\nk=\xe4\x80\n");
+        QTest::newRow("not in Windows-1252: '?'") << QByteArray("; \xe9\n[A]\nk=1\n") << "k"
+                                                 << QString::fromUtf16(u"\u03A9 \U0001F600.")
+                                                 << QByteArray("; \xe9\n[A]\nk=? ?.\n");
+        QTest::newRow("UTF-8 mark before Windows-1252") << QByteArray("\xef\xbb\xbf[A]\nk=\xe9\n") << "j" << QString::fromUtf16(u"\u00FC")
+                                                       << QByteArray("\xef\xbb\xbf[A]\nk=\xe9\nj=\xfc\n");
+        QTest::newRow("UTF-8") << QByteArray("; \xc3\xa9\n[A]\nk=1\n") << "k" << QString::fromUtf16(u"\u00E4")
+                               << QByteArray("; \xc3\xa9\n[A]\nk=\xc3\xa4\n");
+    }
+    void writeInTheFilesForm()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QVERIFY(writeBytes(file(), before));
+        IniProfile p(file());
+        QVERIFY2(p.write(QStringLiteral("A"), key, value), qPrintable(p.error()));
+        QTEST(readBytes(file()), "after");
     }
 
     void rewriteKeepsUntouchedLines()

@@ -1,7 +1,9 @@
-// Two real console processes: the second sees that one runs; a killed one blocks nothing.
+// Two real console processes: the second sees that one runs and which process it is; a killed
+// one blocks nothing, nor does the lock file it leaves, whatever is in it.
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,8 +21,10 @@ private:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("TMPDIR"), tmp_.path());
-        // The lock goes to the temporary folder, not to a runtime folder another console uses.
+        // The lock goes to this test's cache folder, not to a runtime folder another console
+        // uses, and never to the temporary folder.
         env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), tmp_.filePath(QStringLiteral("cache")));
         return env;
     }
     void startConsole(QProcess& p, QStringList args)
@@ -30,11 +34,19 @@ private:
                                                   << tmp_.filePath(QStringLiteral("Zentor_CFG.ini")));
         QVERIFY(p.waitForStarted(10000));
     }
-    bool lockTaken() const
+    QString lockFile() const
     {
-        const QStringList files = QDir(tmp_.path()).entryList({QStringLiteral("zentor-*.lock")}, QDir::Files);
-        return !files.isEmpty();
+        const QDir folder(tmp_.filePath(QStringLiteral("cache/zentor")));
+        const QStringList files = folder.entryList({QStringLiteral("zentor-*.lock")}, QDir::Files);
+        return files.size() == 1 ? folder.filePath(files[0]) : QString();
     }
+    // The lock file names the process that holds it.
+    QByteArray lockHolder() const
+    {
+        QFile f(lockFile());
+        return f.open(QIODevice::ReadOnly) ? f.readLine().trimmed() : QByteArray();
+    }
+    bool lockTaken() const { return !lockHolder().isEmpty(); }
 
 private slots:
     void secondStartIsRefusedAndAKilledInstanceBlocksNothing()
@@ -51,13 +63,22 @@ private slots:
         startConsole(second, {});
         QVERIFY(second.waitForFinished(20000));
         QCOMPARE(second.exitCode(), 1);
-        QCOMPARE(QString::fromLocal8Bit(second.readAllStandardOutput()).trimmed(), QStringLiteral("Program is already running"));
+        QCOMPARE(lockHolder(), QByteArray::number(first.processId()));
+        QCOMPARE(QString::fromLocal8Bit(second.readAllStandardOutput()).split(QLatin1Char('\n')),
+                 (QStringList{QStringLiteral("Program is already running"),
+                              QStringLiteral("Process %1 (zentor) holds the lock file %2.").arg(first.processId()).arg(lockFile()),
+                              QString()}));
         QCOMPARE(first.state(), QProcess::Running);
+        QVERIFY(QDir(tmp_.path()).entryList({QStringLiteral("*.lock")}, QDir::Files).isEmpty());
 
-        // The first instance dies without cleaning up after itself.
+        // The first instance dies without cleaning up after itself, and its file is spoiled.
         ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
         QVERIFY(first.waitForFinished(10000));
-        QVERIFY(lockTaken());
+        QFile left(lockFile());
+        QVERIFY(left.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        const QByteArray spoiled("\xff garbage\nzentor\nother-host\n");
+        QCOMPARE(left.write(spoiled), spoiled.size());
+        left.close();
 
         QProcess third;
         startConsole(third, {QStringLiteral("--quit-after"), QStringLiteral("500")});

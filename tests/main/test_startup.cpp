@@ -86,6 +86,20 @@ private slots:
         QCOMPARE(r.w->stores().userSequence[39], QStringLiteral("DIR-CW,-,0.5,1"));
     }
 
+    void aFileTooLargeToBeTheConfigurationIsToldAndLeftAlone()
+    {
+        const QByteArray file = "[Zentor]\nConfig_INI=true\n[COMPORT]\nBaudrate=9600\n; " + QByteArray(1024 * 1024, 'x') + "\n";
+        Rig r({}, file);
+        QCOMPARE(r.notes.texts.size(), 1);
+        QVERIFY2(r.notes.texts[0].contains(QDir::toNativeSeparators(r.configPath())) && r.notes.texts[0].contains(QLatin1String("1 MiB")),
+                 qPrintable(r.notes.texts[0]));
+        QCOMPARE(r.w->configuredBaud(), 115200);
+        QCOMPARE(r.w->stores().speedPreset[0], QStringLiteral("1,7,1,Speed"));
+        QFile f(r.configPath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), file);
+    }
+
     void everyControlIsNamedForScreenReaders_data()
     {
         QTest::addColumn<int>("type");
