@@ -63,8 +63,9 @@ void DLG_SEQ_TEST::Initialise()
     controls_.setText(seqids::UnitLabel, rule_.unitLabel);
     control(seqids::ValueEdit)->setEnabled(true);
 
-    // The checked run: no verdict yet; the answers and status reads reach the run.
-    controls_.setText(seqids::Verdict, QString());
+    // The checked run: the verdict of the last run, whose report can still be saved; the
+    // answers and status reads reach the run.
+    ShowVerdict();
     listOrigin_.clear();
     listEdited_ = false;
     WatchLine(true);
