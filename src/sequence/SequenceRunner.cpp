@@ -186,8 +186,8 @@ RunOutput SequenceRunner::runTick(int64_t nowMs)
     if (due && read_ != Read::None) {
         // The checks of the step sent last are judged before anything else goes.
         if (read_ == Read::NotSent) {
-            // Its time was shorter than a tick: the read could not go in the tick of its own
-            // write, so it goes now and the next step waits one tick for its answer.
+            // Its time ran out in the tick of its own write (a time of 0): the read could not go
+            // with the write, so it goes now and the next step waits one tick for its answer.
             out.checkRead = true;
             read_ = Read::Sent;
             readSentAtMs_ = nowMs;

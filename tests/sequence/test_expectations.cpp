@@ -203,8 +203,10 @@ private slots:
         QTest::newRow("0.5 s") << "0.5" << 70 << QList<int64_t>{500, 700} << QList<int64_t>{0, 600} << "PASS";
         QTest::newRow("0.3 s") << "0.3" << 70 << QList<int64_t>{300, 500} << QList<int64_t>{0, 400} << "PASS";
         QTest::newRow("0.1 s") << "0.1" << 70 << QList<int64_t>{100, 300} << QList<int64_t>{0, 200} << "PASS";
-        // Under a tick the read cannot go with the item's own write: the item lasts a tick more.
+        // Under a tick the item lasts two ticks anyway: the read goes at the first.
         QTest::newRow("0.05 s") << "0.05" << 70 << QList<int64_t>{100, 300} << QList<int64_t>{0, 200} << "PASS";
+        // A time of 0 makes the next item due at the first tick; the read cannot go with the
+        // item's own write, so it goes then and the item lasts a tick more (100 without checks).
         QTest::newRow("0 s") << "0" << 70 << QList<int64_t>{100, 300} << QList<int64_t>{0, 200} << "PASS";
         // An answer slower than a tick holds the next item back one tick.
         QTest::newRow("slow line") << "0.5" << 150 << QList<int64_t>{500, 800} << QList<int64_t>{0, 700} << "PASS";
