@@ -53,6 +53,12 @@ const char* kUsage =
     "                         ~/.config/Zentor); zentor-cli never writes it\n"
     "  --json                 run: one JSON object per step\n"
     "  --status-after         run: read the status once after the END and print it\n"
+    "  --unit NAME            run: the serial number or name of the driver under test\n"
+    "  --report FILE          run: write the test report to FILE, a .pdf, .csv or .json\n"
+    "                         file by its extension (also after a run that ended early)\n"
+    "\n"
+    "A user sequence item's expectations (\"rpm +-5%; current <= 3; alarm = 0\") are judged\n"
+    "on a status read at the last tick before the next item; each step line shows them.\n"
     "\n"
     "Numbers are decimal or 0x hexadecimal. An answer is taken after 60 ms without new\n"
     "bytes; none within 1000 ms of the request is no answer.\n"
@@ -63,7 +69,10 @@ const char* kUsage =
     "  3    the port will not open, a request could not be written, or the port went away\n"
     "  4    no answer\n"
     "  5    bad answer (checksum, address, function, quantity or register mismatch)\n"
-    "  6    the results could not be written (standard output, or the file of --output)\n"
+    "  6    the results could not be written (standard output, the file of --output, or\n"
+    "       the file of sequence run --report)\n"
+    "  7    sequence run: a check failed or could not be judged (0 only when every check\n"
+    "       passed, or the sequence has none)\n"
     "  130  interrupted before the answer came\n";
 
 struct Value {
@@ -74,7 +83,7 @@ struct Value {
 constexpr Value kOptions[] = {
     {"--port", true}, {"--sim", false}, {"--type", true},  {"--slave", true}, {"--baud", true},
     {"--json", false}, {"--every", true}, {"--count", true}, {"--help", false},
-    {"--config", true}, {"--status-after", false},
+    {"--config", true}, {"--status-after", false}, {"--unit", true}, {"--report", true},
     {"--csv", false}, {"--output", true},
 };
 
@@ -201,6 +210,14 @@ CliParse ParseCliArguments(const QStringList& args)
             o.configPath = value;
         } else if (name == QLatin1String("--status-after")) {
             o.statusAfter = true;
+        } else if (name == QLatin1String("--unit")) {
+            o.unit = value;
+        } else if (name == QLatin1String("--report")) {
+            const QString ext = value.section(QLatin1Char('.'), -1).toLower();
+            if (!value.contains(QLatin1Char('.')) ||
+                (ext != QLatin1String("pdf") && ext != QLatin1String("csv") && ext != QLatin1String("json")))
+                return fail(QStringLiteral("--report needs a FILE.pdf, FILE.csv or FILE.json"));
+            o.report = value;
         } else if (name == QLatin1String("--csv")) {
             o.csv = true;
         } else if (name == QLatin1String("--output")) {
@@ -297,6 +314,8 @@ CliParse ParseCliArguments(const QStringList& args)
         return fail(QStringLiteral("--config is for sequence only"));
     if (o.statusAfter && o.command != Command::SequenceRun)
         return fail(QStringLiteral("--status-after is for sequence run only"));
+    if ((!o.unit.isNull() || !o.report.isEmpty()) && o.command != Command::SequenceRun)
+        return fail(QStringLiteral("--unit and --report are for sequence run only"));
     if (o.command != Command::Status && (o.csv || !o.output.isEmpty()))
         return fail(QStringLiteral("--csv and --output are for status only"));
     if (o.csv && o.json) return fail(QStringLiteral("--csv and --json exclude each other"));

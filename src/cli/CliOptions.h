@@ -16,7 +16,8 @@ enum ExitCode : int {
     ExitPort = 3,         // the port will not open, a write did not go out, or the port went away
     ExitNoAnswer = 4,     // no complete answer within the answer time-out
     ExitBadAnswer = 5,    // an answer that fails the check (checksum, address, function, quantity, register)
-    ExitOutput = 6,       // the results could not be written: standard output, or the file of --output
+    ExitOutput = 6,       // the results could not be written: standard output, the file of --output or --report
+    ExitChecks = 7,       // sequence run: a check of the expectations failed or could not be judged
     ExitInterrupted = 130 // Ctrl-C or SIGTERM before a single command was answered
 };
 
@@ -44,6 +45,8 @@ struct CliOptions {
     QString configPath;        // --config: this configuration file instead of the console's
     bool typeGiven = false;    // --type was given; a sequence brings its own control type
     bool statusAfter = false;  // sequence run: one status read after the END
+    QString unit;              // sequence run --unit: the driver under test, for the report
+    QString report;            // sequence run --report: FILE.pdf, FILE.csv or FILE.json
 
     // status as CSV rows (the recording's columns) and status into a file
     bool csv = false;

@@ -1,7 +1,9 @@
 #include "CliSequence.h"
 
 #include "CliFormat.h"
+#include "Expectations.h"
 #include "OpenFailureAdvice.h"
+#include "ReportFile.h"
 #include "DriverCommands.h"
 #include "ModbusFrames.h"
 #include "RegisterMap.h"
@@ -40,6 +42,7 @@ void CliSequence::interrupt()
         awaiting_ = false;
         report(QStringLiteral("interrupted"));
     }
+    printStep();
     output_.err(QStringLiteral("interrupted"));
     finish(ExitInterrupted);
 }
@@ -55,6 +58,15 @@ bool CliSequence::outputFailed(const QString& reason)
 void CliSequence::finish(int code)
 {
     if (finished_) return;
+    // A run that ends here did not reach END: what it did stays on record, never as passed.
+    if (runner_.state() != RunnerState::Idle) runner_.reset();
+    if (!printed_) {
+        if (!resultKnown_) step_.result = QStringLiteral("no answer");
+        resultKnown_ = true;
+        checksKnown();
+    }
+    if (options_.command == Command::SequenceRun && !options_.report.isEmpty() && runner_.record().end != RunEnd::NotRun)
+        writeReport(code);
     finished_ = true;
     exitCode_ = code;
     master_.close();
@@ -98,6 +110,15 @@ void CliSequence::play()
         return;
     }
     startMs_ = now;
+    report_.startedAt = QDateTime::currentDateTime();
+    report_.version = ConsoleVersion();
+    report_.port = portName_;
+    report_.baud = options_.baud;
+    report_.slave = options_.slave;
+    report_.controlType = sequence_->controlType;
+    report_.unit = options_.unit;
+    report_.section = sequence_->section;
+    report_.setLine = sequence_->loaded.list.lines[0];
     if (!options_.json) {
         output_.out(QStringLiteral("configuration: ") + DescribeOrigin(source_));
         for (const QString& warning : source_.warnings) output_.out(QStringLiteral("note: ") + warning);
@@ -111,13 +132,25 @@ void CliSequence::play()
 
 void CliSequence::apply(const RunOutput& out)
 {
+    if (out.checkReadMissed) {
+        reading_ = false;
+        checksKnown();
+        if (countFailure(ExitNoAnswer, QStringLiteral("no answer to the status read for the checks of step %1 within %2 ms")
+                                           .arg(step_.step)
+                                           .arg(kCheckAnswerMs)))
+            return;
+    }
+    if (out.checkRead) {
+        checkRead();
+        if (finished_) return;
+    }
     if (out.command) {
         send(*out.command, out.markRow);
         if (finished_) return;
     }
     if (out.end) {
         endDue_ = true;
-        if (!awaiting_) end();
+        if (!awaiting_ && printed_) end();
         return;
     }
     if (out.armTimer) clock_.callAfter(kRunTickMs, context_.get(), [this] { tick(); });
@@ -139,8 +172,13 @@ void CliSequence::send(const SequenceCommand& command, int item)
         if (countFailure(ExitNoAnswer, QStringLiteral("no answer from slave %1 on %2").arg(options_.slave).arg(portName_)))
             return;
     }
+    printStep();
+    if (finished_) return;  // the last step's line did not go out
     const SequenceSchedule& schedule = runner_.schedule();
     step_ = StepReport{};
+    resultKnown_ = false;
+    printed_ = false;
+    checksPending_ = !schedule.items[static_cast<size_t>(item)].checks.empty();
     step_.ms = clock_.nowMs() - startMs_;
     step_.step = runner_.stepCounter();
     step_.steps = schedule.totalSteps;
@@ -195,14 +233,97 @@ void CliSequence::judged(const ExchangeResult& r)
         finish(ExitPort);
         return;
     }
-    if (!finished_ && endDue_) end();  // (a report that did not go out has ended the run)
+    if (!finished_ && endDue_ && printed_) end();  // (a report that did not go out has ended the run)
 }
 
 void CliSequence::report(const QString& result, const QByteArray& answer)
 {
     step_.result = result;
     step_.answer = answer;
+    resultKnown_ = true;
+    runner_.noteAnswer(step_.step, result);
+    if (!checksPending_) printStep();
+}
+
+void CliSequence::printStep()
+{
+    if (printed_ || !resultKnown_) return;
+    printed_ = true;
     output_.out(options_.json ? FormatStepJson(step_) : FormatStepText(step_));
+}
+
+void CliSequence::checksKnown()
+{
+    checksPending_ = false;
+    if (!runner_.record().steps.empty() && runner_.record().steps.back().step == step_.step)
+        step_.checks = runner_.record().steps.back().checks;
+    printStep();
+}
+
+void CliSequence::checkRead()
+{
+    if (awaiting_) {
+        // The step's own answer has not come: the read takes the line over from it.
+        awaiting_ = false;
+        report(QStringLiteral("no answer"));
+        if (countFailure(ExitNoAnswer, QStringLiteral("no answer from slave %1 on %2").arg(options_.slave).arg(portName_)))
+            return;
+    }
+    uint8_t frame[kFrameBufferSize]{};
+    const int length = BuildReadHoldingRegisters(frame, options_.slave, RegisterLayout::quantityOf(sequence_->controlType));
+    reading_ = true;
+    master_.exchange(frame, length, [this](const ExchangeResult& r) {
+        if (finished_ || !reading_) return;
+        reading_ = false;
+        switch (r.outcome) {
+        case Outcome::Applied: {
+            RegisterMap map;
+            map.image = master_.image();
+            map.layout.apply(sequence_->controlType);
+            map.values.refresh(map.image);
+            runner_.judgeChecks(SampleStatus(map));
+            checksKnown();
+            break;
+        }
+        case Outcome::NoAnswer:
+        case Outcome::BadAnswer:
+        case Outcome::Sent:
+            runner_.checkReadFailed();
+            checksKnown();
+            if (countFailure(r.outcome == Outcome::BadAnswer ? ExitBadAnswer : ExitNoAnswer,
+                             r.outcome == Outcome::BadAnswer
+                                 ? QStringLiteral("bad answer to the status read for the checks: %1").arg(DescribeBadAnswer(r.check, r.answer))
+                                 : QStringLiteral("no answer to the status read for the checks")))
+                return;
+            break;
+        case Outcome::WriteFailed:
+            output_.err(QStringLiteral("the request could not be written to %1").arg(portName_));
+            finish(ExitPort);
+            return;
+        case Outcome::PortFailed:
+            output_.err(QStringLiteral("port %1 failed (removed?)").arg(portName_));
+            finish(ExitPort);
+            return;
+        }
+        if (!finished_ && endDue_ && !awaiting_ && printed_) end();
+    });
+}
+
+int CliSequence::verdictCode() const
+{
+    const RunRecord& record = runner_.record();
+    return record.hasChecks() && !record.passed() ? ExitChecks : ExitOk;
+}
+
+void CliSequence::writeReport(int& code)
+{
+    TestReport r = report_;
+    r.record = runner_.record();
+    QString reason;
+    if (!WriteReport(r, options_.report, &reason)) {
+        output_.err(QStringLiteral("the report could not be written: %1").arg(reason));
+        if (code == ExitOk || code == ExitChecks) code = ExitOutput;
+    }
 }
 
 bool CliSequence::countFailure(int exitCode, const QString& what)
@@ -220,13 +341,21 @@ void CliSequence::end()
 {
     endDue_ = false;
     const int64_t ms = clock_.nowMs() - startMs_;
-    output_.out(options_.json ? FormatEndJson(ms) : kSequenceEndMessage);
+    const RunRecord& record = runner_.record();
+    const QString verdict = record.hasChecks() ? record.verdict() : QString();
+    output_.out(options_.json ? FormatEndJson(ms, verdict) : kSequenceEndMessage);
+    if (!options_.json && !verdict.isEmpty())
+        output_.out(QStringLiteral("verdict: %1 (%2 checks, %3 failed, %4 incomplete)")
+                        .arg(verdict)
+                        .arg(record.checkCount())
+                        .arg(record.failed())
+                        .arg(record.incomplete()));
     if (finished_) return;
     if (options_.statusAfter) {
         statusAfter();
         return;
     }
-    finish(ExitOk);
+    finish(verdictCode());
 }
 
 void CliSequence::statusAfter()
@@ -244,7 +373,7 @@ void CliSequence::statusAfter()
             map.values.refresh(map.image);
             if (options_.json) output_.out(FormatStatusJson(map, options_.type));
             else for (const QString& line : FormatStatusText(map, options_.type)) output_.out(line);
-            finish(ExitOk);
+            finish(verdictCode());
             return;
         }
         case Outcome::NoAnswer:

@@ -7,6 +7,11 @@
 // when the next step goes counts as missed. The run tolerates one missed or refused answer;
 // the second, however far apart, ends it (exit 4 or 5 by that second one), as the console's
 // failure count stops communication. The END waits for the last step's answer to be judged.
+//
+// An item's expectations are judged on a status read the runner asks for at the last tick
+// before the next step; the step's line waits for them. A read without a usable answer in
+// time leaves its checks incomplete and counts as one of the run's failures. With checks the
+// run ends with 7 unless every check passed; --report writes the test report however it ended.
 
 #include "CliMaster.h"
 #include "CliOptions.h"
@@ -14,6 +19,7 @@
 #include "SequenceFormat.h"
 #include "SequenceRunner.h"
 #include "SequenceSource.h"
+#include "TestReport.h"
 
 #include <functional>
 #include <memory>
@@ -47,6 +53,13 @@ private:
     void send(const SequenceCommand& command, int item);
     void judged(const ExchangeResult& r);
     void report(const QString& result, const QByteArray& answer = {});
+    // The step's line, once both its answer and its checks are known.
+    void printStep();
+    void checkRead();
+    void checksKnown();
+    // 0, or 7 when a check failed or could not be judged.
+    int verdictCode() const;
+    void writeReport(int& code);
     // Counts a missed or refused answer; the second one ends the run. True when the run has
     // ended, by it or by its report that did not go out.
     bool countFailure(int exitCode, const QString& what);
@@ -67,6 +80,11 @@ private:
     int actionWidth_ = 0;      // of the longest action in the list, for the text lines
     StepReport step_;          // the step sent last
     bool awaiting_ = false;    // its answer is still to be judged
+    bool resultKnown_ = false; // its answer was judged
+    bool checksPending_ = false;  // its checks are still to be judged
+    bool printed_ = true;      // its line is out
+    bool reading_ = false;     // a check read is on the line
+    TestReport report_;
     bool endDue_ = false;      // the runner reached END while an answer was awaited
     int failures_ = 0;         // missed or refused answers in this run
     bool finished_ = false;

@@ -1,6 +1,7 @@
 #include "SequenceFormat.h"
 
 #include "SequenceRunner.h"
+#include "TestReport.h"
 #include "TextNumbers.h"
 
 #include <QJsonArray>
@@ -109,6 +110,10 @@ QStringList FormatSequence(const NamedSequence& n)
         const ScheduledItem& item = schedule.items[k];
         const QString sends = item.resolved.ok() ? DescribeCommand(item.resolved.command) : DescribeRefusal(item, n.controlType);
         lines << QStringLiteral("  %1  %2  %3").arg(k + 1, 2).arg(item.line.leftJustified(width), sends);
+        if (!item.expectations.isEmpty())
+            lines << QStringLiteral("      expects %1%2")
+                         .arg(item.expectations,
+                              item.checksError.isEmpty() ? QString() : QStringLiteral(" (cannot be read: %1)").arg(item.checksError));
     }
     return lines;
 }
@@ -133,6 +138,7 @@ QString FormatStepText(const StepReport& s)
                        .arg(s.item)
                        .arg(s.action.leftJustified(s.actionWidth), DescribeCommand(s.command), s.result);
     if (!s.answer.isEmpty()) line += QStringLiteral("; received ") + QString::fromLatin1(s.answer.toHex(' '));
+    for (const CheckResult& c : s.checks) line += QStringLiteral("; ") + ReportCheck(c);
     return line;
 }
 
@@ -155,13 +161,25 @@ QString FormatStepJson(const StepReport& s)
                 .arg(value);
     json += jsonString(s.result);
     if (!s.answer.isEmpty()) json += QStringLiteral(",\"answer\":") + jsonString(QString::fromLatin1(s.answer.toHex(' ')));
+    if (!s.checks.empty()) {
+        json += QStringLiteral(",\"checks\":[");
+        for (size_t k = 0; k < s.checks.size(); ++k) {
+            const CheckResult& c = s.checks[k];
+            if (k > 0) json += QLatin1Char(',');
+            json += QStringLiteral("{\"check\":") + jsonString(c.check) + QStringLiteral(",\"measured\":") + jsonString(c.measured) +
+                    QStringLiteral(",\"result\":") + jsonString(CheckStateText(c.state)) + QLatin1Char('}');
+        }
+        json += QLatin1Char(']');
+    }
     json += QLatin1Char('}');
     return json;
 }
 
-QString FormatEndJson(int64_t ms)
+QString FormatEndJson(int64_t ms, const QString& verdict)
 {
-    return QStringLiteral("{\"ms\":%1,\"end\":%2}").arg(ms).arg(jsonString(kSequenceEndMessage));
+    QString json = QStringLiteral("{\"ms\":%1,\"end\":%2").arg(ms).arg(jsonString(kSequenceEndMessage));
+    if (!verdict.isEmpty()) json += QStringLiteral(",\"verdict\":") + jsonString(verdict);
+    return json + QLatin1Char('}');
 }
 
 }  // namespace zentor::cli

@@ -37,13 +37,16 @@ struct StepReport {
     SequenceCommand command;
     QString result;       // "applied", "no answer", a check name, ...
     QByteArray answer;    // the refused answer, when there was one
+    std::vector<CheckResult> checks;  // what the item's expectations found
 };
-// "   600 ms  step 2/7  item 2  BRAKE-OFF    register 4 = 0 (function 06): applied"
+// "   600 ms  step 2/7  item 2  BRAKE-OFF    register 4 = 0 (function 06): applied", and
+// for each check "; rpm ±5%: 1800 PASS".
 QString FormatStepText(const StepReport& step);
 // {"ms":600,"step":2,"steps":7,"item":2,"action":"BRAKE-OFF","function":6,"register":4,
-//  "count":1,"value":0,"result":"applied"} (and "answer":"hex bytes" for a refused answer)
+//  "count":1,"value":0,"result":"applied"} (and "answer":"hex bytes" for a refused answer, and
+//  "checks":[{"check":"rpm ±5%","measured":"1800","result":"PASS"}] for an item with expectations)
 QString FormatStepJson(const StepReport& step);
-// {"ms":10800,"end":"Sequence Test END"}
-QString FormatEndJson(int64_t ms);
+// {"ms":10800,"end":"Sequence Test END"}, with "verdict":"PASS" when the run had checks.
+QString FormatEndJson(int64_t ms, const QString& verdict = QString());
 
 }  // namespace zentor::cli

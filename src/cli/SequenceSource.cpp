@@ -101,7 +101,8 @@ SequenceSourceResult LoadSequenceSource(const CliOptions& options, const QString
         n.title = QString::fromLatin1(kind.title);
         n.section = QString::fromLatin1(kind.section);
         const SequenceText& store = storeOf(stores, name);
-        n.loaded = CopyStore(store);
+        // Only the user sequence carries expectations.
+        n.loaded = name == QLatin1String("user") ? CopyStore(store, stores.userChecks) : CopyStore(store);
         if (name == QLatin1String("speed")) {
             n.controlType = SpeedControl;
         } else if (name == QLatin1String("position")) {

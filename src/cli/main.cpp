@@ -13,6 +13,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -21,6 +22,19 @@ using namespace zentor;
 using namespace zentor::cli;
 
 namespace {
+
+// Whether the command line asks for a PDF report: its pages are painted with fonts, which take
+// a QGuiApplication (on the offscreen platform, no display needed).
+bool wantsPdf(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a = QByteArray(argv[i]).toLower();
+        if ((a == "--report" && i + 1 < argc && QByteArray(argv[i + 1]).toLower().endsWith(".pdf")) ||
+            (a.startsWith("--report=") && a.endsWith(".pdf")))
+            return true;
+    }
+    return false;
+}
 
 // Results gather in the stdout buffer and go out in one write before the program next sleeps
 // (a status read is several lines); diagnostics go at once, after the results before them.
@@ -48,7 +62,17 @@ int main(int argc, char* argv[])
     // program without a word.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (wantsPdf(argc, argv)) {
+#ifndef Q_OS_WIN
+        // Windows paints without a display; elsewhere there may be none.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& app = *application;
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
 

@@ -2,6 +2,7 @@
 
 #include "TextNumbers.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 
 #include <algorithm>
@@ -150,6 +151,18 @@ void fillStores(const IniDocument& doc, ConsoleStores& stores, ConfigLoadResult&
     r.speedPresetItemsDropped = loadSequence(doc, kSpeedPresetSection, stores.speedPreset, false);
     r.positionPresetItemsDropped = loadSequence(doc, kPositionPresetSection, stores.positionPreset, false);
     r.userItemsDropped = loadSequence(doc, kUserSequenceSection, stores.userSequence, true);
+    const QString checks = name(kUserChecksSection);
+    if (!stores.userSequence[0].isEmpty() && !doc.keys(checks).isEmpty()) {
+        const int n = std::min(SequenceItemCount(stores.userSequence[0]), kSequenceMaxItems);
+        if (doc.read(checks, name(kChecksForKey)) == UserSequenceFingerprint(stores.userSequence, n)) {
+            for (int i = 1; i <= n; ++i) stores.userChecks[i] = doc.read(checks, QString::number(i));
+        } else {
+            r.userChecksDropped = true;
+            r.warnings << QStringLiteral("The expectations in [%1] were saved with another user sequence; they were "
+                                         "left out.")
+                              .arg(checks);
+        }
+    }
     warnDroppedItems(r, r.speedPresetItemsDropped, QStringLiteral("speed preset sequence"));
     warnDroppedItems(r, r.positionPresetItemsDropped, QStringLiteral("position preset sequence"));
     warnDroppedItems(r, r.userItemsDropped, QStringLiteral("user sequence"));
@@ -191,7 +204,17 @@ ConfigLoadResult ReadConfiguration(const IniProfile& profile, ConsoleStores& sto
     return r;
 }
 
-bool SaveUserSequence(IniProfile& profile, const SequenceText& user, int n)
+QString UserSequenceFingerprint(const SequenceText& user, int n)
+{
+    QCryptographicHash h(QCryptographicHash::Sha1);
+    for (int i = 0; i <= std::clamp(n, 0, kSequenceMaxItems); ++i) {
+        h.addData(user[i].toUtf8());
+        h.addData(QByteArrayView("\n"));
+    }
+    return QString::fromLatin1(h.result().toHex().left(16));
+}
+
+bool SaveUserSequence(IniProfile& profile, const SequenceText& user, int n, const SequenceText* checks)
 {
     n = std::clamp(n, 0, kSequenceMaxItems);
     const QString section = name(kUserSequenceSection);
@@ -199,6 +222,16 @@ bool SaveUserSequence(IniProfile& profile, const SequenceText& user, int n)
     e.removeSection(section);
     e.set(section, name(kHeaderKey), user[0]);
     for (int i = 1; i <= n; ++i) e.set(section, QString::number(i), user[i]);
+    if (checks) {
+        const QString checkSection = name(kUserChecksSection);
+        e.removeSection(checkSection);
+        bool any = false;
+        for (int i = 1; i <= n; ++i) any = any || !(*checks)[i].isEmpty();
+        if (any) {
+            e.set(checkSection, name(kChecksForKey), UserSequenceFingerprint(user, n));
+            for (int i = 1; i <= n; ++i) e.set(checkSection, QString::number(i), (*checks)[i]);
+        }
+    }
     return profile.apply(e);
 }
 

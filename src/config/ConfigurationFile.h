@@ -23,6 +23,10 @@ inline constexpr char kSpeedPresetSection[] = "SEQ_TEST_PRE_SPEED";
 inline constexpr char kPositionPresetSection[] = "SEQ_TEST_PRE_POSITION";
 inline constexpr char kUserSequenceSection[] = "SEQ_TEST_USR";
 inline constexpr char kHeaderKey[] = "SET";
+// The expectations of the user sequence, in a section of their own that only this console
+// reads: keys "1".."n" by item, and "FOR" naming the user sequence they were saved with.
+inline constexpr char kUserChecksSection[] = "SEQ_TEST_USR_CHECK";
+inline constexpr char kChecksForKey[] = "FOR";
 }  // namespace config
 
 // The 23 first-run writes, in the order the first start makes them, as one edit.
@@ -39,6 +43,7 @@ struct ConfigLoadResult {
     int speedPresetItemsDropped = 0;     // stored items beyond the 39 a sequence holds
     int positionPresetItemsDropped = 0;
     int userItemsDropped = 0;
+    bool userChecksDropped = false;  // the expectations belong to another user sequence
     QStringList warnings;          // one sentence for the operator per thing above
 };
 
@@ -58,8 +63,13 @@ ConfigLoadResult ReadConfiguration(const IniProfile& profile, ConsoleStores& sto
 int SequenceItemCount(const QString& headerLine);
 
 // Rewrites section "SEQ_TEST_USR" in one save: the section goes, then "SET" from line 0 and
-// keys "1".."n" from lines 1..n (n limited to 0..39). False when the file could not be
-// written; profile.error() says why and the file keeps its old user sequence.
-bool SaveUserSequence(IniProfile& profile, const SequenceText& user, int n);
+// keys "1".."n" from lines 1..n (n limited to 0..39). With checks, section "SEQ_TEST_USR_CHECK"
+// is rewritten in the same save (and left out when no item has any). False when the file could
+// not be written; profile.error() says why and the file keeps its old user sequence.
+bool SaveUserSequence(IniProfile& profile, const SequenceText& user, int n, const SequenceText* checks = nullptr);
+
+// What ties the expectations to the user sequence they were saved with: a console that knows
+// nothing of them may rewrite the user sequence and leave them behind.
+QString UserSequenceFingerprint(const SequenceText& user, int n);
 
 }  // namespace zentor

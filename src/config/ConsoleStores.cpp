@@ -8,6 +8,7 @@ void ConsoleStores::clear()
     speedPreset.fill(QString());
     positionPreset.fill(QString());
     userSequence.fill(QString());
+    userChecks.fill(QString());
     baudRate = kDefaultBaudRate;
 }
 

@@ -20,6 +20,8 @@ struct ConsoleStores {
     SequenceText speedPreset;
     SequenceText positionPreset;
     SequenceText userSequence;
+    // The expectations of the user sequence's items (line i for item i; line 0 unused).
+    SequenceText userChecks;
     int baudRate = kDefaultBaudRate;
 
     // Every line empty and the baud rate back to 115200, as before the configuration load.

@@ -428,7 +428,7 @@ bool CZentorDlg::WriteProfileValue(const QString& section, const QString& key, c
 
 bool CZentorDlg::SaveUserSequence(int itemCount)
 {
-    if (!zentor::SaveUserSequence(profile_, stores_.userSequence, itemCount)) {
+    if (!zentor::SaveUserSequence(profile_, stores_.userSequence, itemCount, &stores_.userChecks)) {
         env_.notifier.message(this, QStringLiteral("The sequence list could not be saved.\n%1\n"
                                                    "It is kept until the console ends: Load User Seq. brings it back.")
                                         .arg(profile_.error()));

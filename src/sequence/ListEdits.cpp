@@ -1,6 +1,7 @@
 #include "ListEdits.h"
 
 #include "ActionTable.h"
+#include "Expectations.h"
 #include "SequenceForms.h"
 #include "TextNumbers.h"
 
@@ -45,6 +46,10 @@ EditOutcome AddOrChange(SequenceList& list, const EditRequest& rq)
     // there some other way must not break the line apart.
     if (!fitsLine(rq.boxes.value) || !fitsLine(rq.boxes.time) || !fitsLine(rq.boxes.repeat))
         return refused(kInputCorrectValue);
+    const SequenceItem item{rq.action, rq.boxes.value, rq.boxes.time, rq.boxes.repeat};
+    const QString expectations = rq.expectations.trimmed();
+    if (const ExpectationParse p = ParseExpectations(expectations, rq.controlType, item); !p.ok())
+        return refused(QStringLiteral("Expectations %1").arg(p.error));
 
     const bool empty = list.itemCount == 0;
     const QString start = empty ? QStringLiteral("1") : rq.rangeStart;
@@ -53,6 +58,7 @@ EditOutcome AddOrChange(SequenceList& list, const EditRequest& rq)
     list.lines[0] = FormatHeader(start, QString::number(count), QString::number(rangeRepeat), TypeWord(rq.controlType));
     list.lines[static_cast<size_t>(rq.selectedIndex) + 1] =
         FormatItem(rq.action, rq.boxes.value, rq.boxes.time, rq.boxes.repeat);
+    list.checks[static_cast<size_t>(rq.selectedIndex) + 1] = expectations;
     if (adding) ++list.itemCount;
     EditOutcome o;
     o.status = EditStatus::Changed;
@@ -69,16 +75,19 @@ EditOutcome DeleteItem(SequenceList& list, const EditRequest& rq)
     if (LeadingInteger(start) == end) start = QString::number(end - 1);
     list.lines[0] = FormatHeader(start, QString::number(end - 1), rq.rangeRepeat, TypeWord(rq.controlType));
 
-    for (int line = rq.selectedIndex + 1; line < list.itemCount; ++line)
+    for (int line = rq.selectedIndex + 1; line < list.itemCount; ++line) {
         list.lines[static_cast<size_t>(line)] = list.lines[static_cast<size_t>(line) + 1];
+        list.checks[static_cast<size_t>(line)] = list.checks[static_cast<size_t>(line) + 1];
+    }
     list.lines[static_cast<size_t>(list.itemCount)].clear();
+    list.checks[static_cast<size_t>(list.itemCount)].clear();
     --list.itemCount;
     EditOutcome o;
     o.status = EditStatus::Changed;
     return o;
 }
 
-LoadedList CopyStore(const QStringList& lines)
+LoadedList CopyStore(const QStringList& lines, const QStringList& checks)
 {
     LoadedList loaded;
     loaded.list.lines[0] = lines.value(0);
@@ -92,13 +101,14 @@ LoadedList CopyStore(const QStringList& lines)
             item.time.size() > kMaxFieldLength || item.repeat.size() > kMaxFieldLength)
             loaded.longFieldItems << i;
         loaded.list.lines[static_cast<size_t>(++loaded.list.itemCount)] = lines[i];
+        loaded.list.checks[static_cast<size_t>(loaded.list.itemCount)] = checks.value(i).trimmed();
     }
     return loaded;
 }
 
-LoadedList CopyStore(const SequenceLines& store)
+LoadedList CopyStore(const SequenceLines& store, const SequenceLines& checks)
 {
-    return CopyStore(QStringList(store.begin(), store.end()));
+    return CopyStore(QStringList(store.begin(), store.end()), QStringList(checks.begin(), checks.end()));
 }
 
 ListDisplay RebuildDisplay(const SequenceList& list)
@@ -109,7 +119,8 @@ ListDisplay RebuildDisplay(const SequenceList& list)
         d.numberEntries << QString::number(i);
         d.rangeStartEntries << QString::number(i);
         const SequenceItem item = ParseItem(list.lines[static_cast<size_t>(i)]);
-        d.rows.push_back({QString::number(i), item.action, item.value, item.time, item.repeat});
+        d.rows.push_back({QString::number(i), item.action, item.value, item.time, item.repeat,
+                          list.checks[static_cast<size_t>(i)]});
     }
     d.numberEntries << QString::number(n + 1);
     d.rangeEnd = n > 0 ? QString::number(n) : QString();
@@ -128,6 +139,7 @@ EditorRow EditorRowFor(const SequenceList& list, int index)
         const SequenceItem item = ParseItem(list.lines[static_cast<size_t>(index) + 1]);
         row.action = item.action;
         row.boxes = {item.value, item.time, item.repeat};
+        row.expectations = list.checks[static_cast<size_t>(index) + 1];
     }
     row.buttonCaption = index >= 0 && index < list.itemCount ? QStringLiteral("CHANGE") : QStringLiteral("ADD");
     return row;

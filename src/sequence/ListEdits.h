@@ -37,6 +37,7 @@ struct EditRequest {
     EditorBoxes boxes;       // value, time, repeat
     QString rangeStart;      // the selected entry of the range-start list (empty when none)
     QString rangeRepeat;     // the range-repeat text
+    QString expectations;    // the expectations box: what the item expects of the driver
 };
 
 // ADD on the new-item entry, CHANGE on an item. Header "%s,%d,%d,%s" of the start ("1" for an
@@ -56,14 +57,16 @@ struct LoadedList {
     QList<int> longFieldItems;     // item numbers with a field over kMaxFieldLength characters;
                                    // they are kept but refused at START
 };
-LoadedList CopyStore(const SequenceLines& store);
+// checks: the expectations of the items, by item line (none when omitted).
+LoadedList CopyStore(const SequenceLines& store, const SequenceLines& checks = {});
 // The same for lines read from a file, which may hold more than 40.
-LoadedList CopyStore(const QStringList& lines);
+LoadedList CopyStore(const QStringList& lines, const QStringList& checks = {});
 
 // What the item list and the number lists show for a list (the list's rebuild).
 struct ListRow {
     QString number;  // "%d" from 1
     QString action, value, time, repeat;
+    QString expectations;
 };
 struct ListDisplay {
     std::vector<ListRow> rows;
@@ -81,6 +84,7 @@ ListDisplay RebuildDisplay(const SequenceList& list);
 struct EditorRow {
     QString action;
     EditorBoxes boxes;
+    QString expectations;
     QString buttonCaption;
 };
 EditorRow EditorRowFor(const SequenceList& list, int index);

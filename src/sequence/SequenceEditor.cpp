@@ -67,6 +67,7 @@ void DLG_SEQ_TEST::RebuildList(int itemCount)
         itemList_->setItem(r, 3, cell(row.value, kCentred));
         itemList_->setItem(r, 4, cell(row.time, kCentred));
         itemList_->setItem(r, 5, cell(row.repeat, kCentred));
+        itemList_->setItem(r, 6, cell(row.expectations, kLeft));
     }
 
     // 5.
@@ -82,6 +83,7 @@ void DLG_SEQ_TEST::LoadRowIntoEditor(int index)
     controls_.setText(seqids::ValueEdit, row.boxes.value);
     controls_.setText(seqids::TimeEdit, row.boxes.time);
     controls_.setText(seqids::RepeatEdit, row.boxes.repeat);
+    controls_.setText(seqids::ChecksEdit, row.expectations);
     controls_.setText(seqids::AddChange, row.buttonCaption);
     ApplyActionRule();
 }
@@ -136,6 +138,7 @@ EditRequest DLG_SEQ_TEST::CurrentRequest() const
     rq.boxes = {controls_.text(seqids::ValueEdit), controls_.text(seqids::TimeEdit), controls_.text(seqids::RepeatEdit)};
     rq.rangeStart = selectedText(controlAs<QComboBox>(seqids::RangeStart));
     rq.rangeRepeat = controls_.text(seqids::RangeRepeat);
+    rq.expectations = controls_.text(seqids::ChecksEdit);
     return rq;
 }
 
@@ -145,6 +148,7 @@ void DLG_SEQ_TEST::EmptyEditorRow()
     controls_.setText(seqids::ValueEdit, QString());
     controls_.setText(seqids::TimeEdit, QString());
     controls_.setText(seqids::RepeatEdit, QString());
+    controls_.setText(seqids::ChecksEdit, QString());
 }
 
 void DLG_SEQ_TEST::AddOrChange()
@@ -158,6 +162,7 @@ void DLG_SEQ_TEST::AddOrChange()
         host_.notifier().message(this, outcome.message);
         break;
     case EditStatus::Changed:
+        listEdited_ = true;
         EmptyEditorRow();
         RebuildList(list_.itemCount);
         break;
@@ -173,6 +178,7 @@ void DLG_SEQ_TEST::DeleteItem()
     if (outcome.status == EditStatus::Refused) {
         host_.notifier().message(this, outcome.message);
     } else if (outcome.status == EditStatus::Changed) {
+        listEdited_ = true;
         EmptyEditorRow();
         RebuildList(list_.itemCount);
     }

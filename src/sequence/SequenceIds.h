@@ -46,6 +46,12 @@ enum : int {
     EditGroup = 1163,
     UserGroup = 1164,
     RangeFrame = 1165,
+    // The checked run: the editor's expectations box, the verdict, the unit under test and
+    // the report.
+    ChecksEdit = 1170,
+    Verdict = 1171,
+    UnitEdit = 1172,
+    Report = 1173,
 };
 
 }  // namespace zentor::seqids

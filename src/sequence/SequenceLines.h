@@ -16,6 +16,9 @@ using SequenceLines = SequenceText;
 struct SequenceList {
     SequenceLines lines;
     int itemCount = 0;
+    // What each item expects of the driver (checks[i] for item line i; line 0 unused), kept
+    // beside the lines so that the lines stay as the stored forms hold them.
+    SequenceLines checks;
 };
 
 }  // namespace zentor

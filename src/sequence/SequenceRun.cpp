@@ -4,13 +4,18 @@
 
 #include "SequenceTestDlg.h"
 
+#include "ModbusFrames.h"
+#include "ReportFile.h"
 #include "RunTimeFormats.h"
 #include "ScheduleMarkers.h"
+#include "SequenceForms.h"
 #include "SequenceIds.h"
 #include "SequenceSchedule.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTableWidget>
 
 namespace zentor {
@@ -101,9 +106,99 @@ void DLG_SEQ_TEST::SetMark(int row, const QString& mark)
 void DLG_SEQ_TEST::StartOrPause()
 {
     if (!BusyGuardPasses()) return;
+    const bool fresh = runner_.state() == RunnerState::Idle;
     const RunOutput out = runner_.startOrPause(host_.clock().nowMs());
+    if (fresh && out.refusal.isEmpty()) {
+        // What the report tells of the run, as it was when it started.
+        runReport_ = TestReport{};
+        runReport_.startedAt = QDateTime::currentDateTime();
+        runReport_.version = ConsoleVersion();
+        runReport_.port = host_.openPortName();
+        runReport_.baud = host_.configuredBaud();
+        runReport_.slave = host_.slaveAddress();
+        runReport_.controlType = controlType_;
+        runReport_.unit = controls_.text(seqids::UnitEdit).trimmed();
+        runReport_.section = listOrigin_.isEmpty() ? QStringLiteral("(new list, not saved)")
+                             : listEdited_         ? listOrigin_ + QStringLiteral(" (edited, not saved)")
+                                                   : listOrigin_;
+        runReport_.setLine = list_.lines[0];
+        controls_.setText(seqids::Verdict, QString());
+    }
     ApplyRun(out);
     if (out.refusal.isEmpty()) RefreshSequenceDialog();
+}
+
+void DLG_SEQ_TEST::WatchLine(bool on)
+{
+    if (statusListener_ >= 0) host_.RemoveStatusListener(statusListener_);
+    if (trafficListener_ >= 0) host_.RemoveTrafficListener(trafficListener_);
+    statusListener_ = trafficListener_ = -1;
+    if (!on) return;
+    statusListener_ = host_.AddStatusListener([this] { OnStatusRead(); });
+    trafficListener_ = host_.AddTrafficListener([this](const TrafficEvent& e) { OnAnswer(e); });
+}
+
+void DLG_SEQ_TEST::OnStatusRead()
+{
+    if (runner_.checkReadOutstanding()) runner_.judgeChecks(SampleStatus(host_.registers()));
+}
+
+void DLG_SEQ_TEST::OnAnswer(const TrafficEvent& e)
+{
+    if (e.kind != TrafficEvent::Answer || runner_.state() == RunnerState::Idle || e.bytes.size() < 2) return;
+    const int function = uint8_t(e.bytes[1]) & 0x7F;
+    if (function == 0x03) {
+        // The answer to a check read that the console refused: its checks cannot be judged. A
+        // second such failure ends the run at the next tick, outside the console's answer path.
+        if (e.check != Applied) runner_.checkReadFailed();
+        return;
+    }
+    if (runner_.record().steps.empty()) return;
+    const QString judged = e.check == Applied ? QStringLiteral("applied")
+                           : e.check == 0     ? QStringLiteral("not awaited")
+                                              : QString::fromLatin1(ResponseCheckName(e.check));
+    runner_.noteAnswer(runner_.record().steps.back().step, judged);
+}
+
+bool DLG_SEQ_TEST::CheckReadFailuresEnd()
+{
+    if (runner_.state() == RunnerState::Idle || runner_.checkReadFailures() < 2) return false;
+    // The failure path shows "Check Device or Connected Line" and resets this run.
+    host_.clearAwaiting();
+    host_.CommunicationFailure(ReplyMissing);
+    return true;
+}
+
+void DLG_SEQ_TEST::ShowVerdict() { controls_.setText(seqids::Verdict, runner_.record().verdict()); }
+
+TestReport DLG_SEQ_TEST::report() const
+{
+    TestReport r = runReport_;
+    if (r.unit.isEmpty()) r.unit = controls_.text(seqids::UnitEdit).trimmed();
+    r.record = runner_.record();
+    return r;
+}
+
+void DLG_SEQ_TEST::SaveReport()
+{
+    if (!BusyGuardPasses()) return;
+    const RunEnd end = runner_.record().end;
+    if (end != RunEnd::End && end != RunEnd::Stopped) return;
+    const TestReport r = report();
+    QString unit = r.unit;
+    unit.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]+")), QStringLiteral("_"));
+    const QString proposed = QStringLiteral("SequenceReport_%1%2.pdf")
+                                 .arg(unit.isEmpty() ? QString() : unit + QLatin1Char('_'),
+                                      r.startedAt.toString(QStringLiteral("yyyyMMdd_HHmmss")));
+    const QString path = host_.ChooseSaveFile(this, QStringLiteral("Save Test Report"), proposed,
+                                              QStringLiteral("PDF report (*.pdf);;CSV report (*.csv)"));
+    if (path.isEmpty()) return;
+    QString reason;
+    if (!WriteReport(r, path, &reason)) {
+        host_.notifier().message(this, QStringLiteral("The test report could not be saved.\n%1").arg(reason));
+        return;
+    }
+    host_.notifier().message(this, QStringLiteral("The test report was saved to %1").arg(path));
 }
 
 void DLG_SEQ_TEST::ResetButton()
@@ -116,6 +211,7 @@ void DLG_SEQ_TEST::Reset()
 {
     ++runGeneration_;
     ApplyRun(runner_.reset());
+    ShowVerdict();
     RefreshSequenceDialog();
     RebuildList(list_.itemCount);
 }
@@ -124,6 +220,7 @@ void DLG_SEQ_TEST::RunTick()
 {
     // One-shot: armed again by the tick itself while the run goes on.
     scheduler_.kill(RunTimer);
+    if (CheckReadFailuresEnd()) return;
     ApplyRun(runner_.tick(host_.clock().nowMs()));
 }
 
@@ -139,10 +236,17 @@ void DLG_SEQ_TEST::ApplyRun(const RunOutput& out)
     };
     // At the end the run stands, marks and SequenceRunning included, while its message is up.
     if (!out.end) host_.setSequenceRunning(out.sequenceRunning);
+    // The second check read without an answer ends the run before anything more is sent.
+    if (out.checkReadMissed && CheckReadFailuresEnd()) return;
     if (out.command) {
         host_.SendSequenceCommand(*out.command);
         // A write that did not complete ran the main window's failure path, which has reset
         // this run and its displays already.
+        if (generation != runGeneration_) return;
+    }
+    if (out.checkRead) {
+        // The status read whose answer judges the checks of the step sent last.
+        host_.SendCommand(StatusRead);
         if (generation != runGeneration_) return;
     }
     if (out.clearAllMarks && !out.end) {
@@ -158,8 +262,9 @@ void DLG_SEQ_TEST::ApplyRun(const RunOutput& out)
         scheduler_.kill(RunTimer);
     }
     if (out.end) {
-        // The message first, over the last measurement; then the marks go, the run is dropped
-        // and the window is idle with a fresh schedule.
+        // The message first, over the last measurement and with the verdict shown; then the
+        // marks go, the run is dropped and the window is idle with a fresh schedule.
+        ShowVerdict();
         host_.notifier().message(this, kSequenceEndMessage);
         if (generation != runGeneration_) return;
         clearAllMarks();

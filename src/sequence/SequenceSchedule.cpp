@@ -38,8 +38,15 @@ int repeatOf(const QString& text)
 int SequenceSchedule::firstUnresolved() const
 {
     for (size_t k = 0; k < items.size(); ++k)
-        if (!items[k].resolved.ok()) return static_cast<int>(k);
+        if (!items[k].resolved.ok() || !items[k].checksError.isEmpty()) return static_cast<int>(k);
     return -1;
+}
+
+bool SequenceSchedule::hasChecks() const
+{
+    for (const ScheduledItem& item : items)
+        if (!item.checks.empty()) return true;
+    return false;
 }
 
 int SequenceSchedule::itemOfStep(int64_t step) const
@@ -83,6 +90,10 @@ SequenceSchedule ComputeSchedule(const SequenceList& list, int controlType)
         item.repeatCount = repeatOf(fields.repeat);
         item.rangeFactor = k < s.rangeStartIndex ? 1 : s.rangeRepeat;
         item.resolved = ResolveCommand(fields, controlType);
+        item.expectations = list.checks[static_cast<size_t>(k) + 1];
+        ExpectationParse parsed = ParseExpectations(item.expectations, controlType, fields);
+        item.checks = std::move(parsed.checks);
+        item.checksError = parsed.error;
         const int64_t plays = int64_t{item.repeatCount} * item.rangeFactor;
         s.totalMs = addSat(s.totalMs, mulSat(item.timeMs, plays));
         s.singlePassMs = addSat(s.singlePassMs, mulSat(item.timeMs, item.repeatCount));
@@ -97,6 +108,8 @@ QString UnresolvedMessage(const SequenceSchedule& s)
     const int k = s.firstUnresolved();
     if (k < 0) return {};
     const ScheduledItem& item = s.items[static_cast<size_t>(k)];
+    if (item.resolved.ok())
+        return QStringLiteral("Item %1 (%2): expectations %3").arg(k + 1).arg(item.line, item.checksError);
     const char* why = "is not an action of this control type";
     if (item.resolved.status == ResolveStatus::ValueOutOfRange) why = "has a value the driver cannot take";
     if (item.resolved.status == ResolveStatus::FieldTooLong) why = "has a field longer than 23 characters";

@@ -3,6 +3,7 @@
 // and command, the totals, the order in which steps are played, and the idle displays.
 
 #include "ActionTable.h"
+#include "Expectations.h"
 #include "SequenceLines.h"
 
 #include <QString>
@@ -20,6 +21,9 @@ struct ScheduledItem {
     int repeatCount = 1;    // whole part of the repeat field, 0..kMaxRepeat
     int rangeFactor = 1;    // 1 before the range start, the range repeat from it on
     ResolvedCommand resolved;
+    QString expectations;             // the item's expectations as written
+    std::vector<Expectation> checks;  // read from them under the control type
+    QString checksError;              // why they could not be read; empty when they were
 };
 
 struct SequenceSchedule {
@@ -31,8 +35,11 @@ struct SequenceSchedule {
     int64_t totalSteps = 0;   // sum of repeat x factor: the steps a run sends
 
     bool empty() const { return items.empty(); }
-    // Index of the first item that does not resolve, -1 when every item does.
+    // Index of the first item that does not resolve or whose expectations cannot be read, -1
+    // when every item is in order.
     int firstUnresolved() const;
+    // Whether any item expects something of the driver.
+    bool hasChecks() const;
     // The item a run sends as its step (0-based, below totalSteps): the items before the range
     // once, then the range rangeRepeat times, each item repeatCount times in a row.
     int itemOfStep(int64_t step) const;

@@ -4,6 +4,8 @@
 
 #include "SequenceTestDlg.h"
 
+#include "ConfigurationFile.h"
+#include "Expectations.h"
 #include "SequenceForms.h"
 #include "SequenceIds.h"
 
@@ -15,9 +17,15 @@ namespace zentor {
 namespace {
 
 // What the editor could not take over as stored, in words for the operator; empty when all.
-QString LoadProblems(const LoadedList& loaded)
+QString LoadProblems(const LoadedList& loaded, const SequenceSchedule& schedule)
 {
     QStringList notes;
+    for (size_t k = 0; k < schedule.items.size(); ++k)
+        if (schedule.items[k].resolved.ok() && !schedule.items[k].checksError.isEmpty())
+            notes << QStringLiteral("The expectations of item %1 cannot be read: %2. START refuses the list until they are "
+                                    "changed.")
+                         .arg(k + 1)
+                         .arg(schedule.items[k].checksError);
     if (loaded.itemsLeftOut > 0)
         notes << QStringLiteral("The stored list holds %1 more items than the 39 a sequence holds; they were left out.")
                      .arg(loaded.itemsLeftOut);
@@ -33,9 +41,9 @@ QString LoadProblems(const LoadedList& loaded)
 
 }  // namespace
 
-LoadedList DLG_SEQ_TEST::TakeOver(const SequenceLines& store)
+LoadedList DLG_SEQ_TEST::TakeOver(const SequenceLines& store, const SequenceLines& checks)
 {
-    LoadedList loaded = CopyStore(store);
+    LoadedList loaded = CopyStore(store, checks);
     list_ = loaded.list;
     RebuildList(list_.itemCount);
     return loaded;
@@ -43,7 +51,7 @@ LoadedList DLG_SEQ_TEST::TakeOver(const SequenceLines& store)
 
 void DLG_SEQ_TEST::TellLoadProblems(const LoadedList& loaded)
 {
-    const QString problems = LoadProblems(loaded);
+    const QString problems = LoadProblems(loaded, runner_.schedule());
     if (!problems.isEmpty()) host_.notifier().message(this, problems);
 }
 
@@ -55,7 +63,9 @@ void DLG_SEQ_TEST::LoadInitial()
                                   : controlType_ == 2 ? &stores.positionPreset
                                                       : nullptr;
     if (!preset) return;
-    const LoadedList loaded = TakeOver(*preset);
+    const LoadedList loaded = TakeOver(*preset, {});
+    listOrigin_ = QLatin1String(controlType_ == 1 ? config::kSpeedPresetSection : config::kPositionPresetSection);
+    listEdited_ = false;
     FillActionList();
     TellLoadProblems(loaded);
 }
@@ -66,23 +76,35 @@ void DLG_SEQ_TEST::SaveUser()
     if (list_.itemCount <= 0 || controlType_ == 0) return;
     SequenceLines& user = host_.stores().userSequence;
     user = SequenceLines{};
-    for (int i = 0; i <= list_.itemCount && i < kSequenceLines; ++i) user[static_cast<size_t>(i)] = list_.lines[static_cast<size_t>(i)];
+    SequenceLines& checks = host_.stores().userChecks;
+    checks = SequenceLines{};
+    for (int i = 0; i <= list_.itemCount && i < kSequenceLines; ++i) {
+        user[static_cast<size_t>(i)] = list_.lines[static_cast<size_t>(i)];
+        // The file keeps "±" as "+-": it then reads the same in any encoding.
+        if (i > 0) checks[static_cast<size_t>(i)] = ExpectationsForFile(list_.checks[static_cast<size_t>(i)]);
+    }
     // The main window writes the file's user section and tells the operator how it went.
-    host_.SaveUserSequence(list_.itemCount);
+    if (host_.SaveUserSequence(list_.itemCount)) {
+        listOrigin_ = QLatin1String(config::kUserSequenceSection);
+        listEdited_ = false;
+    }
 }
 
 void DLG_SEQ_TEST::LoadUser()
 {
     if (!BusyGuardPasses()) return;
     const SequenceLines user = host_.stores().userSequence;
+    const SequenceLines checks = host_.stores().userChecks;
     if (!ControlTypeMayBecome(ControlTypeOfWord(ParseHeader(user[0]).typeWord))) return;
     // The header names the control type; the list is then read again under that type, so
     // that its items resolve in the right table.
-    TakeOver(user);
+    TakeOver(user, checks);
     const int type = ControlTypeOfWord(typeWord_);
     controlType_ = type;
     controlAs<QComboBox>(seqids::TypeList)->setCurrentIndex(type);
-    const LoadedList loaded = TakeOver(user);
+    const LoadedList loaded = TakeOver(user, checks);
+    listOrigin_ = QLatin1String(config::kUserSequenceSection);
+    listEdited_ = false;
     ApplyControlType(type);
     RefreshSequenceDialog();
     FillActionList();

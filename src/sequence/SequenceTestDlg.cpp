@@ -65,6 +65,13 @@ void DLG_SEQ_TEST::Initialise()
     controls_.setText(seqids::UnitLabel, rule_.unitLabel);
     control(seqids::ValueEdit)->setEnabled(true);
 
+    // The checked run: the verdict of the last run, whose report can still be saved; the
+    // answers and status reads reach the run.
+    ShowVerdict();
+    listOrigin_.clear();
+    listEdited_ = false;
+    WatchLine(true);
+
     // 5.
     RefreshSequenceDialog();
 }
@@ -105,12 +112,16 @@ void DLG_SEQ_TEST::RefreshSequenceDialog()
     controls_.setText(seqids::ValueEdit, QString());
     controls_.setText(seqids::TimeEdit, QString());
     controls_.setText(seqids::RepeatEdit, QString());
+    controls_.setText(seqids::ChecksEdit, QString());
     controls_.setEnabled({seqids::RepeatEdit}, false);
     controls_.setEnabled({seqids::RangeStart, seqids::RangeEnd, seqids::RangeRepeat, seqids::ApplyRange}, false);
 
     controls_.setEnabled({seqids::LoadInitial, seqids::TypeList, seqids::Select, seqids::AddChange, seqids::Delete,
-                          seqids::LoadUser},
+                          seqids::LoadUser, seqids::ChecksEdit},
                          !editingLocked_);
+    // A report tells of a run that is over.
+    const RunEnd end = runner_.record().end;
+    controls_.setEnabled({seqids::Report}, end == RunEnd::End || end == RunEnd::Stopped);
 }
 
 bool DLG_SEQ_TEST::BusyGuardPasses()
@@ -208,6 +219,7 @@ void DLG_SEQ_TEST::Close()
     DestroyMarkers();
     runner_.setSchedule(SequenceSchedule{});
     ++runGeneration_;
+    WatchLine(false);
 }
 
 void DLG_SEQ_TEST::ConnectionLost()

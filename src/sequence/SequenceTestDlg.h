@@ -9,6 +9,7 @@
 #include "Scheduler.h"
 #include "SequenceLines.h"
 #include "SequenceRunner.h"
+#include "TestReport.h"
 #include "ValueRule.h"
 
 #include <QDialog>
@@ -55,6 +56,8 @@ public:
     QString typeWord() const { return typeWord_; }
     const ValueRule& valueRule() const { return rule_; }
     const SequenceRunner& runner() const { return runner_; }
+    // The report of the last run as "Report..." writes it.
+    TestReport report() const;
     bool testMode() const { return testMode_; }
     bool editingLocked() const { return editingLocked_; }
     bool busy() const { return busy_; }
@@ -118,13 +121,21 @@ private:
     void ApplyRun(const RunOutput& out);
     void ShowDisplays(const RunDisplays& d);
     void SetMark(int row, const QString& mark);
+    // The answers on the line and the status reads reach the run while the window is open.
+    void WatchLine(bool on);
+    void OnAnswer(const TrafficEvent& e);
+    void OnStatusRead();
+    // Two missing or refused answers to check reads end the run as the link's failures do.
+    bool CheckReadFailuresEnd();
+    void ShowVerdict();
+    void SaveReport();
 
     // Saving and loading (SequenceStorage.cpp).
     void LoadInitial();
     void SaveUser();
     void LoadUser();
     // Takes a stored list over into the editor and rebuilds it.
-    LoadedList TakeOver(const SequenceLines& store);
+    LoadedList TakeOver(const SequenceLines& store, const SequenceLines& checks);
     // Tells the operator what of a stored list could not be taken as it was.
     void TellLoadProblems(const LoadedList& loaded);
 
@@ -148,6 +159,13 @@ private:
     // Grows with every reset of the run: a send whose failure path reset the run is not
     // followed by the rest of its tick.
     uint64_t runGeneration_ = 0;
+    int statusListener_ = -1;
+    int trafficListener_ = -1;
+    // Where the list came from (its section) and whether it was edited since; what the last
+    // run was played with.
+    QString listOrigin_;
+    bool listEdited_ = false;
+    TestReport runReport_;
 };
 
 }  // namespace zentor

@@ -5,6 +5,7 @@
 #include "SequenceTestDlg.h"
 
 #include "EditorRules.h"
+#include "Expectations.h"
 #include "PanelColours.h"
 #include "SequenceIds.h"
 #include "SolidLabel.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <iterator>
 
 namespace zentor {
 
@@ -43,7 +45,10 @@ constexpr Column kColumns[] = {
     {80, "Value", Qt::AlignCenter},
     {60, "Time(S)", Qt::AlignCenter},
     {56, "Repeat", Qt::AlignCenter},
+    // Beyond the list's width: the list scrolls sideways to it.
+    {200, "Checks", Qt::AlignLeft | Qt::AlignVCenter},
 };
+constexpr int kColumnCount = int(std::size(kColumns));
 
 QFont boldFont(int pixels)
 {
@@ -175,7 +180,7 @@ void DLG_SEQ_TEST::buildWindow()
     // Item list on the left.
     QGroupBox* listGroup = groupBox(QStringLiteral("ITEM LIST"), this, QRect(12, 280, 462, 340));
     controls_.add(seqids::ItemListGroup, listGroup);
-    itemList_ = new QTableWidget(0, 6, listGroup);
+    itemList_ = new QTableWidget(0, kColumnCount, listGroup);
     plainFont(itemList_);
     itemList_->setGeometry(10, 24, 442, 306);
     itemList_->setAccessibleName(QStringLiteral("ITEM LIST"));
@@ -184,12 +189,12 @@ void DLG_SEQ_TEST::buildWindow()
     itemList_->verticalHeader()->setDefaultSectionSize(22);
     itemList_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     itemList_->horizontalHeader()->setHighlightSections(false);
-    itemList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    itemList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     itemList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // A click on a row chooses nothing: the No. list picks the item to edit.
     itemList_->setSelectionMode(QAbstractItemView::NoSelection);
     itemList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    for (int c = 0; c < 6; ++c) {
+    for (int c = 0; c < kColumnCount; ++c) {
         auto* heading = new QTableWidgetItem(QString::fromLatin1(kColumns[c].heading));
         heading->setTextAlignment(kColumns[c].align);
         itemList_->setHorizontalHeaderItem(c, heading);
@@ -270,6 +275,18 @@ void DLG_SEQ_TEST::buildWindow()
     connect(addButton(seqids::Delete, QStringLiteral("DELETE"), edit, QRect(136, 112, 120, 34)), &QPushButton::clicked,
             this, &DLG_SEQ_TEST::DeleteItem);
 
+    // What the item expects of the driver, beside DELETE, over the place of the hidden range
+    // block.
+    QLabel* checksLabel = addLabel(0, QStringLiteral("Checks"), edit, QRect(262, 112, 52, 34), Qt::AlignRight | Qt::AlignVCenter);
+    auto* checks = new QLineEdit(edit);
+    plainFont(checks);
+    checks->setGeometry(318, 112, 186, 34);
+    checks->setMaxLength(kMaxExpectationsLength);
+    checks->setAccessibleName(QStringLiteral("Checks"));
+    checks->setToolTip(QStringLiteral("rpm \u00B15%; current <= 3; alarm = 0"));
+    checksLabel->setBuddy(checks);
+    controls_.add(seqids::ChecksEdit, checks);
+
     // The range block: created, hidden and disabled; nothing shows or enables it.
     auto* range = new QFrame(edit);
     range->setGeometry(264, 108, 240, 42);
@@ -295,6 +312,8 @@ void DLG_SEQ_TEST::buildWindow()
             this, &DLG_SEQ_TEST::ApplyRange);
     range->setEnabled(false);
     range->hide();
+    // Drawn under the checks box, should anything ever show it.
+    range->lower();
 
     // User sequence.
     QGroupBox* user = groupBox(QStringLiteral("Save / Load User Sequence"), this, QRect(486, 526, 512, 94));
@@ -303,6 +322,24 @@ void DLG_SEQ_TEST::buildWindow()
             &QPushButton::clicked, this, &DLG_SEQ_TEST::SaveUser);
     connect(addButton(seqids::LoadUser, QStringLiteral("Load User Seq."), user, QRect(176, 40, 160, 34)),
             &QPushButton::clicked, this, &DLG_SEQ_TEST::LoadUser);
+
+    // The checked run's verdict, the unit under test and its report, along the bottom.
+    QLabel* unitLabel2 = addLabel(0, QStringLiteral("Unit"), this, QRect(12, 630, 40, 34), Qt::AlignRight | Qt::AlignVCenter);
+    auto* unit = new QLineEdit(this);
+    plainFont(unit);
+    unit->setGeometry(56, 630, 220, 34);
+    unit->setMaxLength(64);
+    unit->setAccessibleName(QStringLiteral("Unit"));
+    unitLabel2->setBuddy(unit);
+    controls_.add(seqids::UnitEdit, unit);
+    addLabel(0, QStringLiteral("Verdict"), this, QRect(288, 630, 60, 34), Qt::AlignRight | Qt::AlignVCenter);
+    QLabel* verdict = addLabel(seqids::Verdict, QString(), this, QRect(352, 630, 220, 34), Qt::AlignCenter);
+    verdict->setFrameShape(QFrame::Panel);
+    verdict->setFrameShadow(QFrame::Sunken);
+    verdict->setFont(boldFont(16));
+    verdict->setAccessibleName(QStringLiteral("Verdict"));
+    connect(addButton(seqids::Report, QStringLiteral("Report..."), this, QRect(584, 630, 120, 34)), &QPushButton::clicked,
+            this, &DLG_SEQ_TEST::SaveReport);
 
     connect(addButton(seqids::Exit, QStringLiteral("EXIT"), this, QRect(878, 630, 120, 34)), &QPushButton::clicked, this,
             &QDialog::reject);

@@ -181,6 +181,11 @@ private slots:
                                                   << "--type position contradicts the speed preset, a sequence of speed control";
         QTest::newRow("config on status") << "--sim --config x.ini status" << "--config is for sequence only";
         QTest::newRow("status-after on list") << "--status-after sequence list" << "--status-after is for sequence run only";
+        QTest::newRow("report of another kind") << "--sim --report unit.txt sequence run user"
+                                                << "--report needs a FILE.pdf, FILE.csv or FILE.json";
+        QTest::newRow("report without extension") << "--sim --report pdf sequence run user"
+                                                  << "--report needs a FILE.pdf, FILE.csv or FILE.json";
+        QTest::newRow("unit on status") << "--sim --unit SN-1 status" << "--unit and --report are for sequence run only";
         QTest::newRow("json on sequence list") << "--json sequence list" << "for status only";
         QTest::newRow("every on sequence run") << "--sim --every 100 sequence run speed" << "for status only";
     }

@@ -4,12 +4,14 @@
 // where the configuration file is found without anything being written.
 
 #include "CliSequence.h"
+#include "CliOptions.h"
 #include "ConfigurationFile.h"
 #include "SimPort.h"
 #include "VirtualClock.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -92,15 +94,16 @@ QByteArray pair(int32_t value)
 
 // A configuration file as the console's first start writes it, with a user sequence when
 // userLines (SET line first) are given.
-void writeConfig(const QString& path, const QStringList& userLines = {})
+void writeConfig(const QString& path, const QStringList& userLines = {}, const QStringList& userChecks = {})
 {
     IniProfile profile(path);
     ConsoleStores stores;
     LoadConfiguration(profile, stores);
     if (userLines.isEmpty()) return;
-    SequenceText user;
+    SequenceText user, checks;
     for (int i = 0; i < userLines.size(); ++i) user[size_t(i)] = userLines[i];
-    QVERIFY(SaveUserSequence(profile, user, int(userLines.size()) - 1));
+    for (int i = 0; i < userChecks.size(); ++i) checks[size_t(i) + 1] = userChecks[i];
+    QVERIFY(SaveUserSequence(profile, user, int(userLines.size()) - 1, &checks));
 }
 
 // One `sequence` command against the simulated drivers SIM-SPEED and SIM-POSITION, in virtual
@@ -120,11 +123,11 @@ struct SequenceRun {
 
     QString configPath() const { return dir.filePath(QStringLiteral("Zentor_CFG.ini")); }
 
-    explicit SequenceRun(const QStringList& userLines = {})
+    explicit SequenceRun(const QStringList& userLines = {}, const QStringList& userChecks = {})
     {
         sims.addPort(sim::SimPortProvider::speedPortName(), SpeedControl);
         sims.addPort(sim::SimPortProvider::positionPortName(), PositionControl);
-        writeConfig(configPath(), userLines);
+        writeConfig(configPath(), userLines, userChecks);
     }
     sim::SimDriver& driver() { return *sims.driver(portName); }
 
@@ -298,6 +301,94 @@ private slots:
                             "Sequence Test END",
                         }));
         QCOMPARE(r.endedAt - r.ports.writes[0].at, 1200);
+    }
+
+    // The user sequence's expectations judged in each step line, the verdict after the END,
+    // the exit status and the report.
+    void checkedRun_data()
+    {
+        QTest::addColumn<QString>("acc");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("verdict");
+        QTest::newRow("pass") << "1" << int(ExitOk)
+                              << QStringList{
+                                     "     0 ms  step 1/4  item 1  ENABLE-RUN   register 3 = 1 (function 06): applied; run = ON: ON PASS",
+                                     "   600 ms  step 2/4  item 2  BRAKE-OFF    register 4 = 0 (function 06): applied",
+                                     "  1200 ms  step 3/4  item 3  SET : ACC    register 5 = 1000 (function 06): applied",
+                                     "  1800 ms  step 4/4  item 4  SPEED-INPUT  register 1 = 1800 (function 06): applied; "
+                                     "rpm +-5%: 1800 PASS; current <= 3: 0.70 A PASS; alarm = 0: 0 PASS"}
+                              << "verdict: PASS (4 checks, 0 failed, 0 incomplete)";
+    }
+    void checkedRun()
+    {
+        QFETCH(QString, acc);
+        QFETCH(int, exit);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, verdict);
+        SequenceRun r({"1,4,1,Speed", "ENABLE-RUN,-,0.5,1", "BRAKE-OFF,-,0.5,1", "SET : ACC," + acc + ",0.5,1",
+                       "SPEED-INPUT,1800,2,1"},
+                      {"run = ON", "", "", "rpm +-5%; current <= 3; alarm = 0"});
+        const QString report = r.dir.filePath(QStringLiteral("unit.json"));
+        QVERIFY2(r.start(QStringLiteral("--sim sequence run user --unit SN-7 --report ") + report), qPrintable(r.loadError));
+        QCOMPARE(r.finish(), exit);
+        QCOMPARE(stepLines(r.out), lines);
+        QCOMPARE(r.out.mid(r.out.size() - 2), (QStringList{"Sequence Test END", verdict}));
+        QFile f(report);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
+        QCOMPARE(o.value("unit").toString(), QStringLiteral("SN-7"));
+        QCOMPARE(o.value("port").toString(), QStringLiteral("SIM-SPEED"));
+        QCOMPARE(o.value("section").toString(), QStringLiteral("SEQ_TEST_USR"));
+        QCOMPARE(o.value("set").toString(), QStringLiteral("1,4,1,Speed"));
+        QCOMPARE(o.value("deviceId").toInt(), 100);
+        QCOMPARE(o.value("verdict").toString(), QStringLiteral("PASS"));
+        QCOMPARE(o.value("steps").toArray().size(), 4);
+        QCOMPARE(o.value("steps").toArray()[3].toObject().value("checks").toArray()[0].toObject().value("measured").toString(),
+                 QStringLiteral("1800"));
+    }
+
+    void failedCheckExitsWith7()
+    {
+        SequenceRun r({"1,3,1,Speed", "ENABLE-RUN,-,0.5,1", "SPEED-INPUT,1800,0.3,1", "SPEED-INPUT,0,0.3,1"},
+                      {"", "rpm 1710..1890", "alarm = 0"});
+        const QString report = r.dir.filePath(QStringLiteral("unit.csv"));
+        QVERIFY2(r.start(QStringLiteral("--sim --json sequence run user --report ") + report), qPrintable(r.loadError));
+        QCOMPARE(r.finish(), int(ExitChecks));
+        const QStringList steps = stepLines(r.out);
+        QCOMPARE(steps.size(), 3);
+        // 0.3 s after the command the ramp of 3000 RPM a second has come to 900 RPM; the rotor
+        // lags behind it.
+        QCOMPARE(QJsonDocument::fromJson(steps[1].toUtf8()).object().value("checks").toArray()[0].toObject(),
+                 (QJsonObject{{"check", "rpm 1710..1890"}, {"measured", "843"}, {"result", "FAIL"}}));
+        QCOMPARE(QJsonDocument::fromJson(r.out.last().toUtf8()).object().value("verdict").toString(), QStringLiteral("FAIL (1)"));
+        QFile f(report);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString csv = QString::fromUtf8(f.readAll());
+        QVERIFY2(csv.contains("\n600,2,2,\"SPEED-INPUT,1800,0.3,1\",register 1 = 1800 (function 06),applied,rpm 1710..1890,843,FAIL\n"),
+                 qPrintable(csv));
+        QVERIFY2(csv.endsWith("\nVerdict,FAIL (1)\n"), qPrintable(csv));
+    }
+
+    // Expectations that cannot be read: the listing says why, and run refuses with exit 2.
+    void unreadableExpectations()
+    {
+        const QStringList user{"1,2,1,Speed", "ENABLE-RUN,-,0.5,1", "DIR-CW,-,0.5,1"};
+        const QStringList checks{"run = ON", "rpm +-5%"};
+        SequenceRun list(user, checks);
+        QVERIFY(list.start(QStringLiteral("sequence list user")));
+        QCOMPARE(list.finish(), int(ExitOk));
+        QCOMPARE(list.out.mid(list.out.size() - 4),
+                 (QStringList{"   1  ENABLE-RUN,-,0.5,1  register 3 = 1 (function 06)", "      expects run = ON",
+                              "   2  DIR-CW,-,0.5,1      register 2 = 0 (function 06)",
+                              "      expects rpm +-5% (cannot be read: \"rpm +-5%\": a tolerance is taken around what the "
+                              "item commands: it needs a SPEED-INPUT item)"}));
+        SequenceRun run(user, checks);
+        QVERIFY(run.start(QStringLiteral("--sim sequence run user")));
+        QCOMPARE(run.finish(), int(ExitUsage));
+        QCOMPARE(run.err, QStringList{"Item 2 (DIR-CW,-,0.5,1): expectations \"rpm +-5%\": a tolerance is taken around what "
+                                      "the item commands: it needs a SPEED-INPUT item"});
+        QVERIFY(run.ports.writes.empty());
     }
 
     // START refuses a list the driver would not receive as written: nothing is sent.

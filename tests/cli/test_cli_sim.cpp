@@ -5,7 +5,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -111,6 +113,45 @@ private slots:
             // The low byte of register 0 is the driver's address.
             QCOMPARE(o.value(QStringLiteral("DeviceIdRegister")).toInt() & 0xFF, 100);
         }
+    }
+
+    // A checked user sequence as a program: the verdict in its exit status and the PDF report
+    // painted without a display.
+    void checkedRunWithPdfReport_data()
+    {
+        QTest::addColumn<QString>("check");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("judged");
+        QTest::addColumn<QString>("verdict");
+        QTest::newRow("pass") << "run = ON" << 0 << "run = ON: ON PASS" << "Verdict: PASS";
+        QTest::newRow("fail") << "run = OFF" << 7 << "run = OFF: ON FAIL" << "Verdict: FAIL (1)";
+    }
+    void checkedRunWithPdfReport()
+    {
+        QFETCH(QString, check);
+        QFETCH(int, code);
+        QFETCH(QString, judged);
+        QFETCH(QString, verdict);
+        QTemporaryDir dir;
+        QFile seeded(QStringLiteral(ZENTOR_SEEDED_INI));
+        QVERIFY(seeded.open(QIODevice::ReadOnly));
+        QFile config(dir.filePath(QStringLiteral("Zentor_CFG.ini")));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(seeded.readAll() + "\n[SEQ_TEST_USR]\nSET=1,1,1,Speed\n1=ENABLE-RUN,-,0.5,1\n\n[SEQ_TEST_USR_CHECK]\n"
+                                        "FOR=e3e684071e9d229d\n1=" + check.toUtf8() + "\n");
+        config.close();
+        const QString pdf = dir.filePath(QStringLiteral("unit.pdf"));
+        const Result r = runCli({QStringLiteral("--sim"), QStringLiteral("--config"), config.fileName(), QStringLiteral("--unit"),
+                                 QStringLiteral("SN-3"), QStringLiteral("--report"), pdf, QStringLiteral("sequence"),
+                                 QStringLiteral("run"), QStringLiteral("user")});
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.out.contains(QStringLiteral("applied; ") + judged), qPrintable(r.out));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(20000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        for (const QString& want : {QStringLiteral("Unit: SN-3"), judged, verdict})
+            QVERIFY2(printed.contains(want), qPrintable(want + " not in:\n" + printed));
     }
 
     // The speed preset played against the embedded driver, and a status read after the END

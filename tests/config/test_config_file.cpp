@@ -311,6 +311,59 @@ private slots:
         QCOMPARE(used(stores.userSequence), QStringList(user.begin(), user.begin() + 4));
     }
 
+    // The expectations go into a section of their own, tied to the sequence they were saved
+    // with; the described sections stay exactly as before.
+    void userChecksBesideTheSequence()
+    {
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("seeded.ini")), path()));
+        QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+        IniProfile profile(path());
+        SequenceText user;
+        user[0] = "1,2,1,Speed";
+        user[1] = "SPEED-INPUT,1800,3,1";
+        user[2] = "ENABLE-RUN,-,0.5,1";
+        SequenceText checks;
+        checks[1] = "rpm +-5%; alarm = 0";
+        QVERIFY2(SaveUserSequence(profile, user, 2, &checks), qPrintable(profile.error()));
+        const QByteArray sequence("\n[SEQ_TEST_USR]\nSET=1,2,1,Speed\n1=SPEED-INPUT,1800,3,1\n2=ENABLE-RUN,-,0.5,1\n");
+        QCOMPARE(readBytes(path()), fixture(QStringLiteral("seeded.ini")) + sequence +
+                                        "\n[SEQ_TEST_USR_CHECK]\nFOR=90b5fbcc0f2cc1ff\n1=rpm +-5%; alarm = 0\n2=\n");
+        ConsoleStores stores;
+        ConfigLoadResult r = LoadConfiguration(profile, stores);
+        QCOMPARE(used(stores.userChecks), (QStringList{"", "rpm +-5%; alarm = 0"}));
+        QVERIFY(r.warnings.isEmpty());
+
+        // The other console rewrites the user sequence and leaves the expectations behind: they
+        // belong to no item of the new list.
+        IniEdit other;
+        other.removeSection("SEQ_TEST_USR");
+        other.set("SEQ_TEST_USR", "SET", "1,2,1,Speed");
+        other.set("SEQ_TEST_USR", "1", "SPEED-INPUT,900,3,1");
+        other.set("SEQ_TEST_USR", "2", "ENABLE-RUN,-,0.5,1");
+        QVERIFY(profile.apply(other));
+        stores.clear();
+        r = LoadConfiguration(profile, stores);
+        QCOMPARE(used(stores.userChecks), QStringList());
+        QVERIFY(r.userChecksDropped);
+        QCOMPARE(r.warnings, QStringList{"The expectations in [SEQ_TEST_USR_CHECK] were saved with another user sequence; "
+                                         "they were left out."});
+
+        // A list without expectations leaves no section of them.
+        user[1] = "SPEED-INPUT,900,3,1";
+        QVERIFY(SaveUserSequence(profile, user, 2, &(checks = SequenceText{})));
+        QCOMPARE(readBytes(path()), fixture(QStringLiteral("seeded.ini")) +
+                                        "\n[SEQ_TEST_USR]\nSET=1,2,1,Speed\n1=SPEED-INPUT,900,3,1\n2=ENABLE-RUN,-,0.5,1\n");
+
+        // A file only the described console ever wrote loads as before and stays untouched.
+        const QByteArray before = readBytes(path());
+        stores.clear();
+        r = LoadConfiguration(profile, stores);
+        QCOMPARE(used(stores.userSequence), (QStringList{"1,2,1,Speed", "SPEED-INPUT,900,3,1", "ENABLE-RUN,-,0.5,1"}));
+        QCOMPARE(used(stores.userChecks), QStringList());
+        QVERIFY(r.warnings.isEmpty());
+        QCOMPARE(readBytes(path()), before);
+    }
+
     // A save that cannot be made leaves the older user sequence whole, not half replaced.
     void failedSaveKeepsTheOldSequence()
     {
