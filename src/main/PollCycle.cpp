@@ -288,7 +288,7 @@ void CZentorDlg::OnSerialTx(int, int)
 void CZentorDlg::OnSerialRx(int, int)
 {
     lastBytesAt_ = env_.clock.nowMs();
-    scheduler_.start(ReceiveTimer, 60);
+    scheduler_.start(ReceiveTimer, link_ ? framing_.quietMs(link_->receiveBuffer, link_->lastIndex + 1) : AnswerFraming::kSilenceMs);
 }
 
 }  // namespace zentor
