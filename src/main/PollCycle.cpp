@@ -143,7 +143,8 @@ void CZentorDlg::OnTimer(int id)
     case BlinkTimer:
         blinkPhase_ = !blinkPhase_;
         setText(ids::LinkLamp, QString());
-        RefreshColours();
+        // Of all the colours only the lamp's follows the blink phase.
+        RefreshColoursOf(ids::LinkLamp, control(ids::LinkLamp));
         break;
     case TransmitTimer:
         scheduler_.kill(TransmitTimer);

@@ -164,6 +164,7 @@ private:
     void ApplyStatusView(const panel::StatusView& view);
     void ShowDigits(const std::array<int, 5>& digits);
     void RefreshColours();
+    void RefreshColoursOf(int id, QWidget* w);
     void RestartGraph();
     // The RPM digits back to no flash and motor output, with their caption.
     void ResetRpmView();
