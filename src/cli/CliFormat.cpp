@@ -2,11 +2,22 @@
 
 #include "ModbusFrames.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace zentor::cli {
 
 namespace {
 
-QString hundredths(int value) { return QString::number(value / 100.0, 'f', 2); }
+// One line from a printf format: a status read is printed many times a second, and the
+// numbers of these lines need none of QString's argument parsing.
+template <typename... Args>
+QString line(const char* format, Args... args)
+{
+    char text[256];
+    const int n = std::snprintf(text, sizeof text, format, args...);
+    return QString::fromLatin1(text, n < 0 ? 0 : std::min<int>(n, int(sizeof text) - 1));
+}
 
 }  // namespace
 
@@ -14,31 +25,30 @@ QStringList FormatStatusText(const RegisterMap& map, ControlType type)
 {
     const bool position = type == PositionControl;
     QStringList lines;
-    lines << QStringLiteral("speed: %1 RPM").arg(map.value(MotorRpm));
-    lines << QStringLiteral("current: %1 A").arg(hundredths(map.value(MotorCurrent)));
-    lines << QStringLiteral("max rpm: %1").arg(map.value(MaxRpm));
+    lines.reserve(9);
+    lines << line("speed: %d RPM", map.value(MotorRpm));
+    lines << line("current: %.2f A", map.value(MotorCurrent) / 100.0);
+    lines << line("max rpm: %d", map.value(MaxRpm));
     const int alarm = map.value(AlarmState);
-    lines << (alarm == 0 ? QStringLiteral("alarm: none") : QStringLiteral("alarm: %1").arg(alarm));
-    const QString brake = map.value(BrakeState) == 1 ? QStringLiteral("ON") : QStringLiteral("OFF");
+    lines << (alarm == 0 ? QStringLiteral("alarm: none") : line("alarm: %d", alarm));
+    const char* brake = map.value(BrakeState) == 1 ? "ON" : "OFF";
     if (position) {
-        const QString reset = map.value(RunState) == 1 ? QStringLiteral("HIGH") : QStringLiteral("LOW");
-        const QString mount = map.value(MountDirection) == 0 ? QStringLiteral("CW (left)") : QStringLiteral("CCW (right)");
-        lines << QStringLiteral("state: reset %1, brake %2, mount %3").arg(reset, brake, mount);
-        lines << QStringLiteral("position: %1 steps").arg(map.signed32(PositionHigh, PositionLow));
-        lines << QStringLiteral("target position: %1 steps").arg(map.signed32(TargetPositionHigh, TargetPositionLow));
+        const char* reset = map.value(RunState) == 1 ? "HIGH" : "LOW";
+        const char* mount = map.value(MountDirection) == 0 ? "CW (left)" : "CCW (right)";
+        lines << line("state: reset %s, brake %s, mount %s", reset, brake, mount);
+        lines << line("position: %ld steps", long(map.signed32(PositionHigh, PositionLow)));
+        lines << line("target position: %ld steps", long(map.signed32(TargetPositionHigh, TargetPositionLow)));
     } else {
-        const QString run = map.value(RunState) == 1 ? QStringLiteral("RUN") : QStringLiteral("STOP");
-        const QString direction = map.value(DirectionFeedback) == 0 ? QStringLiteral("CW") : QStringLiteral("CCW");
-        lines << QStringLiteral("state: %1, brake %2, direction %3").arg(run, brake, direction);
+        const char* run = map.value(RunState) == 1 ? "RUN" : "STOP";
+        const char* direction = map.value(DirectionFeedback) == 0 ? "CW" : "CCW";
+        lines << line("state: %s, brake %s, direction %s", run, brake, direction);
     }
     const int reducer = map.value(ReducerRatio);
-    lines << QStringLiteral("settings: poles %1, current limit %2 A, reducer %3, acc %4 ms, dec %5 ms, lock time %6 ms")
-                 .arg(map.value(PoleCount))
-                 .arg(hundredths(map.value(CurrentLimit)))
-                 .arg(reducer == 0 ? QStringLiteral("none") : hundredths(reducer))
-                 .arg(map.value(AccelTime))
-                 .arg(map.value(DecelTime))
-                 .arg(map.value(LockTime));
+    char reducerText[32] = "none";
+    if (reducer != 0) std::snprintf(reducerText, sizeof reducerText, "%.2f", reducer / 100.0);
+    lines << line("settings: poles %d, current limit %.2f A, reducer %s, acc %d ms, dec %d ms, lock time %d ms",
+                  map.value(PoleCount), map.value(CurrentLimit) / 100.0, reducerText, map.value(AccelTime),
+                  map.value(DecelTime), map.value(LockTime));
     return lines;
 }
 

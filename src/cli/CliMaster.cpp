@@ -22,6 +22,7 @@ bool CliMaster::open(const QString& name, int baudRate)
         link_.reset();
         return false;
     }
+    framing_.setBaudRate(baudRate);
     failed_ = false;
     return true;
 }
@@ -90,7 +91,9 @@ void CliMaster::OnSerialRx(int, int) { restartQuiet(); }
 void CliMaster::restartQuiet()
 {
     clock_.cancel(quietCall_);
-    quietCall_ = clock_.callAfter(kQuietMs, context_.get(), [this] {
+    if (!link_) return;
+    const int wait = framing_.quietMs(link_->receiveBuffer, link_->lastIndex + 1);
+    quietCall_ = clock_.callAfter(wait, context_.get(), [this] {
         quietCall_ = 0;
         quiet();
     });

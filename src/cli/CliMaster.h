@@ -1,7 +1,9 @@
 #pragma once
-// One request and its answer over the serial link, framed as the console frames them: the
-// answer is taken after 60 ms without new bytes; none within the answer time-out is no answer.
+// One request and its answer over the serial link: a whole answer (its function and byte count
+// say how long it is) is taken after 3.5 characters without new bytes, any other after 60 ms,
+// as the console takes every answer; none within the answer time-out is no answer.
 
+#include "AnswerFraming.h"
 #include "Clock.h"
 #include "ModbusFrames.h"
 #include "PortProvider.h"
@@ -25,7 +27,7 @@ struct ExchangeResult {
 
 class CliMaster final : public SerialLinkOwner {
 public:
-    static constexpr int kQuietMs = 60;
+    static constexpr int kQuietMs = AnswerFraming::kSilenceMs;
     static constexpr int kAnswerTimeoutMs = 1000;
 
     CliMaster(Clock& clock, PortProvider& ports);
@@ -71,7 +73,8 @@ private:
     bool awaiting_ = false;
     bool failed_ = false;
     OpenFailure openFailure_;
-    Clock::CallId quietCall_ = 0;      // 60 ms after the last burst of the frame
+    AnswerFraming framing_{AnswerFraming::WhenWhole};
+    Clock::CallId quietCall_ = 0;      // the frame's silence after its last burst
     Clock::CallId deadlineCall_ = 0;   // the awaited answer is no answer from then on
     uint64_t exchangeGeneration_ = 0;  // a newer exchange makes the end of an older one void
     std::function<void(const ExchangeResult&)> done_;

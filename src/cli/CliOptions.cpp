@@ -36,7 +36,8 @@ const char* kUsage =
     "                         driver answers, and lets status and read take any answer\n"
     "  --baud N               baud rate (default 115200)\n"
     "  --json                 status: one JSON object per read, role name -> raw value\n"
-    "  --every MS             status: read again every MS milliseconds until Ctrl-C\n"
+    "  --every MS             status: read again every MS milliseconds until Ctrl-C; 0\n"
+    "                         reads again as soon as an answer has been taken\n"
     "  --count N              status: end after N reads (every 300 ms without --every)\n"
     "  --csv                  status: CSV, a header and one row per read: the time, the\n"
     "                         decoded quantities and the raw registers\n"
@@ -60,8 +61,10 @@ const char* kUsage =
     "A user sequence item's expectations (\"rpm +-5%; current <= 3; alarm = 0\") are judged\n"
     "on a status read at the last tick before the next item; each step line shows them.\n"
     "\n"
-    "Numbers are decimal or 0x hexadecimal. An answer is taken after 60 ms without new\n"
-    "bytes; none within 1000 ms of the request is no answer.\n"
+    "Numbers are decimal or 0x hexadecimal. An answer whose function and byte count say\n"
+    "it is whole is taken after 3.5 characters without new bytes (2 ms above 19200 baud),\n"
+    "any other after 60 ms without new bytes; none within 1000 ms of the request is no\n"
+    "answer.\n"
     "\n"
     "exit status:\n"
     "  0    done (a repeated status also ends with 0 on Ctrl-C or SIGTERM)\n"
@@ -249,7 +252,7 @@ CliParse ParseCliArguments(const QStringList& args)
         o.baud = int(n);
     }
     if (!every.isNull()) {
-        if (!ParseCliNumber(every, 1, 86400000, n)) return fail(QStringLiteral("--every must be 1..86400000 ms, not %1").arg(every));
+        if (!ParseCliNumber(every, 0, 86400000, n)) return fail(QStringLiteral("--every must be 0..86400000 ms, not %1").arg(every));
         o.everyMs = int(n);
     }
     if (!count.isNull()) {
@@ -308,7 +311,7 @@ CliParse ParseCliArguments(const QStringList& args)
         break;
     }
 
-    if (o.command != Command::Status && ((o.json && o.command != Command::SequenceRun) || o.everyMs > 0 || o.count > 0))
+    if (o.command != Command::Status && ((o.json && o.command != Command::SequenceRun) || o.everyMs >= 0 || o.count > 0))
         return fail(QStringLiteral("--json, --every and --count are for status only (--json also for sequence run)"));
     if (!o.configPath.isNull() && o.command != Command::SequenceList && o.command != Command::SequenceRun)
         return fail(QStringLiteral("--config is for sequence only"));

@@ -32,7 +32,7 @@ struct CliOptions {
     int slave = 100;
     int baud = 115200;
     bool json = false;
-    int everyMs = 0;           // > 0: status again every so many milliseconds
+    int everyMs = -1;          // >= 0: status again every so many milliseconds (0: at once)
     int count = 0;             // > 0: that many status reads, then end
     int reg = 0;               // read, write: the register
     int regCount = 1;          // read: how many registers

@@ -29,7 +29,7 @@ void CliSession::start()
 void CliSession::interrupt()
 {
     if (finished_) return;
-    const bool repeating = options_.command == Command::Status && (options_.everyMs > 0 || options_.count > 0);
+    const bool repeating = options_.command == Command::Status && (options_.everyMs >= 0 || options_.count > 0);
     if (!repeating) output_.err(QStringLiteral("interrupted"));
     finish(repeating ? ExitOk : ExitInterrupted);
 }
@@ -222,13 +222,19 @@ void CliSession::statusDone(const ExchangeResult&, int64_t startedAt)
         return;
     }
     ++reads_;
-    const bool repeating = options_.everyMs > 0 || options_.count > 0;
+    const bool repeating = options_.everyMs >= 0 || options_.count > 0;
     if (!repeating || (options_.count > 0 && reads_ >= options_.count)) {
         finish(ExitOk);
         return;
     }
-    const int interval = options_.everyMs > 0 ? options_.everyMs : kDefaultRepeatMs;
-    const int64_t wait = std::max<int64_t>(0, startedAt + interval - clock_.nowMs());
+    const int interval = options_.everyMs >= 0 ? options_.everyMs : kDefaultRepeatMs;
+    const int64_t wait = startedAt + interval - clock_.nowMs();
+    // Due already (--every 0, or a read slower than its period): the next read goes out now,
+    // without a wake of its own.
+    if (wait <= 0) {
+        readStatus();
+        return;
+    }
     clock_.callAfter(wait, context_.get(), [this] {
         if (!finished_) readStatus();
     });

@@ -312,6 +312,11 @@ void CZentorDlg::ShowDigits(const std::array<int, 5>& digits)
 
 void CZentorDlg::RefreshColours()
 {
+    for (auto it = controls_.all().cbegin(); it != controls_.all().cend(); ++it) RefreshColoursOf(it.key(), it.value());
+}
+
+void CZentorDlg::RefreshColoursOf(int id, QWidget* w)
+{
     // Colours for the enabled states only: a disabled control keeps the style's greyed look,
     // as its neighbours in a disabled group do.
     auto paint = [](QWidget* w, const std::optional<QColor>& background, const std::optional<QColor>& textColour,
@@ -336,22 +341,19 @@ void CZentorDlg::RefreshColours()
                                            .arg(panel::kActiveButton.blue());
     // The lamp blinks only while communication runs.
     const bool blinkPhase = running_ && blinkPhase_;
-    for (auto it = controls_.all().cbegin(); it != controls_.all().cend(); ++it) {
-        QWidget* w = it.value();
-        if (auto* button = qobject_cast<QPushButton*>(w)) {
-            // The palette of a button is left alone: a style caches the buttons it draws by
-            // their palettes, and a fresh palette at every change of state would leave a new
-            // entry behind each time.
-            const bool red = panel::ButtonActive(it.key(), regs_, controlType_, running_, button->isEnabled());
-            const QString style = red ? activeStyle : QString();
-            if (button->styleSheet() != style) button->setStyleSheet(style);
-            continue;
-        }
-        if (qobject_cast<QLabel*>(w) || qobject_cast<QFrame*>(w) || qobject_cast<QGroupBox*>(w) || qobject_cast<QSlider*>(w)) {
-            if (it.key() == ids::CurrentGraph || it.key() == ids::AngleDial) continue;
-            const auto c = panel::StaticColoursFor(it.key(), regs_, controlType_, portOpen_, blinkPhase, w->isEnabled());
-            paint(w, c.background, c.text, QPalette::Window);
-        }
+    if (auto* button = qobject_cast<QPushButton*>(w)) {
+        // The palette of a button is left alone: a style caches the buttons it draws by
+        // their palettes, and a fresh palette at every change of state would leave a new
+        // entry behind each time.
+        const bool red = panel::ButtonActive(id, regs_, controlType_, running_, button->isEnabled());
+        const QString style = red ? activeStyle : QString();
+        if (button->styleSheet() != style) button->setStyleSheet(style);
+        return;
+    }
+    if (qobject_cast<QLabel*>(w) || qobject_cast<QFrame*>(w) || qobject_cast<QGroupBox*>(w) || qobject_cast<QSlider*>(w)) {
+        if (id == ids::CurrentGraph || id == ids::AngleDial) return;
+        const auto c = panel::StaticColoursFor(id, regs_, controlType_, portOpen_, blinkPhase, w->isEnabled());
+        paint(w, c.background, c.text, QPalette::Window);
     }
 }
 

@@ -143,7 +143,8 @@ void CZentorDlg::OnTimer(int id)
     case BlinkTimer:
         blinkPhase_ = !blinkPhase_;
         setText(ids::LinkLamp, QString());
-        RefreshColours();
+        // Of all the colours only the lamp's follows the blink phase.
+        RefreshColoursOf(ids::LinkLamp, control(ids::LinkLamp));
         break;
     case TransmitTimer:
         scheduler_.kill(TransmitTimer);
@@ -288,7 +289,7 @@ void CZentorDlg::OnSerialTx(int, int)
 void CZentorDlg::OnSerialRx(int, int)
 {
     lastBytesAt_ = env_.clock.nowMs();
-    scheduler_.start(ReceiveTimer, 60);
+    scheduler_.start(ReceiveTimer, link_ ? framing_.quietMs(link_->receiveBuffer, link_->lastIndex + 1) : AnswerFraming::kSilenceMs);
 }
 
 }  // namespace zentor

@@ -4,6 +4,7 @@
 // its numeric id; time, ports and message boxes come through the seams of ConsoleEnv; the
 // secondary windows reach it through ConsoleHost.
 
+#include "AnswerFraming.h"
 #include "ConsoleEnv.h"
 #include "ConsoleHost.h"
 #include "ControlTable.h"
@@ -163,6 +164,7 @@ private:
     void ApplyStatusView(const panel::StatusView& view);
     void ShowDigits(const std::array<int, 5>& digits);
     void RefreshColours();
+    void RefreshColoursOf(int id, QWidget* w);
     void RestartGraph();
     // The RPM digits back to no flash and motor output, with their caption.
     void ResetRpmView();
@@ -229,6 +231,8 @@ private:
     Listeners<> statusRead_;
     int64_t requestWrittenAt_ = 0;
     int64_t lastBytesAt_ = 0;
+    // Every answer is taken after 60 ms without new bytes, whole or not.
+    AnswerFraming framing_{AnswerFraming::AfterSilence};
     int64_t portOpenedAtUs_ = -1;
     // When each sample of the graph's series came, at the same place of the ring as the sample.
     std::array<int64_t, 1024> sampleTimes_{};

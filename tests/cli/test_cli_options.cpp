@@ -101,6 +101,12 @@ private slots:
         QCOMPARE(p.options.type, SpeedControl);  // the defaults
         QCOMPARE(p.options.slave, 100);
         QCOMPARE(p.options.baud, 115200);
+        QCOMPARE(p.options.everyMs, -1);  // no repeat
+
+        // --every 0 reads back to back.
+        p = ParseCliArguments(split(QStringLiteral("--sim --every 0 status")));
+        QVERIFY2(p.ok, qPrintable(p.error));
+        QCOMPARE(p.options.everyMs, 0);
 
         p = ParseCliArguments(split(QStringLiteral("--sim --type position write-position -2")));
         QVERIFY2(p.ok, qPrintable(p.error));
@@ -144,7 +150,7 @@ private slots:
         QTest::newRow("slave too high") << "--sim --slave 248 status" << "--slave must be 0..247";
         QTest::newRow("slave negative") << "--sim --slave -1 status" << "--slave must be 0..247";
         QTest::newRow("baud zero") << "--sim --baud 0 status" << "--baud";
-        QTest::newRow("every zero") << "--sim --every 0 status" << "--every";
+        QTest::newRow("every above a day") << "--sim --every 86400001 status" << "--every must be 0..86400000";
         QTest::newRow("count zero") << "--sim --count 0 status" << "--count";
         QTest::newRow("json on write") << "--sim --json write 1 2" << "for status only";
         QTest::newRow("every on read") << "--sim --every 100 read 1" << "for status only";

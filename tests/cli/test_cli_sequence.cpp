@@ -429,7 +429,7 @@ private slots:
         QTest::newRow("silent driver") << QStringList{} << "silent" << -1 << int(ExitNoAnswer) << 1200
                                        << QStringList{noAnswer, noAnswer}
                                        << "sequence stopped at step 2: no answer from slave 100 on SIM-SPEED (the second";
-        QTest::newRow("bad checksums") << QStringList{} << "checksum" << -1 << int(ExitBadAnswer) << 600 + 4 + 1 + 60 + 1
+        QTest::newRow("bad checksums") << QStringList{} << "checksum" << -1 << int(ExitBadAnswer) << 600 + 4 + 1 + 1 + 2  // delay, echo, hold-back, gap
                                        << QStringList{"checksum mismatch", "checksum mismatch"}
                                        << "sequence stopped at step 2: bad answer: checksum mismatch; received 64 06 00 04";
         QStringList seven(7, QStringLiteral("applied"));
@@ -537,7 +537,7 @@ private slots:
     {
         SequenceRun r;
         QVERIFY(r.start(QStringLiteral("--sim sequence run speed")));
-        r.clock.advance(620);  // step 2 went at 600; its answer is taken 60 ms after it came
+        r.clock.advance(604);  // step 2 went at 600; its answer comes 6 ms after it and is taken 2 ms later
         r.session->interrupt();
         const QStringList steps = stepLines(r.out);
         QCOMPARE(steps.size(), 2);

@@ -1,5 +1,5 @@
 // zentor-cli's session in virtual time against a scripted port: the frames each command
-// sends, framing by 60 ms of silence, the answer time-out, refused answers, repeated status
+// sends, the framing of answers, the answer time-out, refused answers, repeated status
 // reads, interruption, and ports that will not open or go away.
 
 #include "CliSession.h"
@@ -249,29 +249,67 @@ private slots:
         QVERIFY(r.out[0].contains(QLatin1String("\"MaxRpm\":65535,")));
     }
 
-    void answerIsTakenAfter60msOfSilence_data()
+    void answerFraming_data()
     {
-        QTest::addColumn<QList<int>>("burstTimes");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<Bursts>("bursts");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<int>("endsAt");
-        QTest::newRow("one burst at 5") << QList<int>{5} << int(ExitOk) << 65;
-        QTest::newRow("three bursts 40 ms apart") << QList<int>{5, 45, 85} << int(ExitOk) << 145;
-        // 80 ms apart: the first part is taken alone and fails the check.
-        QTest::newRow("two bursts 80 ms apart") << QList<int>{5, 85} << int(ExitBadAnswer) << 65;
+        QTest::addColumn<QString>("error");
+        const QByteArray a = readAnswer(100, 34);  // 73 bytes
+        const QString status = QStringLiteral("--port COM3 status");
+        // Whole: taken 3.5 characters after its last byte, 1.75 ms at 115200 (2 whole ms) and
+        // 3.65 ms at 9600 (4 whole ms).
+        QTest::newRow("whole in one burst") << status << Bursts{{5, a}} << int(ExitOk) << 7 << QString();
+        QTest::newRow("whole at 9600") << "--port COM3 --baud 9600 status" << Bursts{{5, a}} << int(ExitOk) << 9 << QString();
+        // Until it is whole the first part waits for the 60 ms; the second part completes it.
+        QTest::newRow("two bursts 30 ms apart") << status << Bursts{{5, a.left(40)}, {35, a.mid(40)}} << int(ExitOk) << 37
+                                                << QString();
+        QTest::newRow("three bursts 40 ms apart") << status << Bursts{{5, a.left(24)}, {45, a.mid(24, 24)}, {85, a.mid(48)}}
+                                                  << int(ExitOk) << 87 << QString();
+        // 80 ms apart: the first part is taken alone after the 60 ms and fails the check.
+        QTest::newRow("two bursts 80 ms apart") << status << Bursts{{5, a.left(36)}, {85, a.mid(36)}} << int(ExitBadAnswer)
+                                                << 65 << "bad answer: length mismatch";
+        QTest::newRow("one byte short") << status << Bursts{{5, a.left(72)}} << int(ExitBadAnswer) << 65
+                                        << "bad answer: length mismatch";
+        // A byte past the length is no part of a whole answer, whether it comes with it or
+        // within the gap after it: the frame is judged as it came, not cut to fit.
+        QTest::newRow("one byte too many") << status << Bursts{{5, a + char(0)}} << int(ExitBadAnswer) << 65
+                                           << "bad answer: length mismatch";
+        QTest::newRow("one byte too many, 1 ms late") << status << Bursts{{5, a}, {6, QByteArray(1, char(0))}}
+                                                      << int(ExitBadAnswer) << 66 << "bad answer: length mismatch";
+        // An exception answer is whole at 5 bytes; a write's echo at 8.
+        QTest::newRow("exception") << status << Bursts{{5, WithCrc(QByteArray::fromHex("648302"))}} << int(ExitBadAnswer) << 7
+                                   << "bad answer: function mismatch";
+        QTest::newRow("write echo") << "--port COM3 write 3 1" << Bursts{{5, WithCrc(QByteArray::fromHex("640600030001"))}}
+                                    << int(ExitOk) << 7 << QString();
     }
-    void answerIsTakenAfter60msOfSilence()
+    void answerFraming()
     {
-        QFETCH(QList<int>, burstTimes);
-        const QByteArray answer = readAnswer(100, 34);
-        Run r(QStringLiteral("--port COM3 status"), [&](const QByteArray&) {
-            Bursts b;
-            const int part = int(answer.size()) / int(burstTimes.size());
-            for (int i = 0; i < burstTimes.size(); ++i)
-                b.push_back({burstTimes[i], i + 1 == burstTimes.size() ? answer.mid(i * part) : answer.mid(i * part, part)});
-            return b;
-        });
+        QFETCH(QString, line);
+        QFETCH(Bursts, bursts);
+        QFETCH(QString, error);
+        Run r(line, [bursts](const QByteArray&) { return bursts; });
         QTEST(r.finish(), "exitCode");
         QTEST(int(r.clock.nowMs()), "endsAt");
+        if (error.isEmpty()) {
+            QVERIFY(r.err.isEmpty());
+        } else {
+            QCOMPARE(r.err.size(), 1);
+            QVERIFY2(r.err[0].startsWith(error), qPrintable(r.err[0]));
+        }
+    }
+
+    // --every 0: each read goes out as soon as the one before it has been taken.
+    void statusEveryZeroReadsBackToBack()
+    {
+        Run r(QStringLiteral("--port COM3 --json --every 0 --count 3 status"));
+        QCOMPARE(r.finish(), int(ExitOk));
+        QCOMPARE(r.out.size(), 3);
+        QCOMPARE(r.ports.sent.size(), size_t(3));
+        QCOMPARE(r.ports.sent[0].first, int64_t(0));
+        QCOMPARE(r.ports.sent[1].first, int64_t(7));
+        QCOMPARE(r.ports.sent[2].first, int64_t(14));
     }
 
     void silenceIsNoAnswerAfterOneSecond_data()
@@ -318,7 +356,7 @@ private slots:
     void bytesBeforeTheRequestAreNoPartOfTheAnswer()
     {
         Run r(QStringLiteral("--port COM3 --count 2 --every 100 --json status"));
-        r.clock.advance(30);  // first read sent at 0, answered at 5, taken at 65
+        r.clock.advance(30);  // first read sent at 0, answered at 5, taken at 7
         QVERIFY(r.ports.last);
         r.clock.advance(50);
         QCOMPARE(r.out.size(), 1);
@@ -408,7 +446,7 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<int>("at");
-        QTest::newRow("while an answer is awaited") << "--port COM3 --slave 9 status" << 20;
+        QTest::newRow("while an answer is awaited") << "--port COM3 --slave 9 status" << 6;  // came at 5, taken at 7
         QTest::newRow("between repeated reads") << "--port COM3 --every 1000 --json status" << 300;
     }
     void portPulledOut()
@@ -435,10 +473,10 @@ private slots:
         const QStringList header = record::StatusRecordHeader(SpeedControl);
         QCOMPARE(rows[0], header);
         auto column = [&header](const char* name) { return int(header.indexOf(QLatin1String(name))); };
-        // Each answer is taken 60 ms after it came, 5 ms after its request; reads 300 ms apart.
-        QCOMPARE(rows[1][column("elapsed_ms")], QStringLiteral("65"));
-        QCOMPARE(rows[2][column("elapsed_ms")], QStringLiteral("365"));
-        QCOMPARE(rows[3][column("elapsed_ms")], QStringLiteral("665"));
+        // Each answer is taken 2 ms after it came, 5 ms after its request; reads 300 ms apart.
+        QCOMPARE(rows[1][column("elapsed_ms")], QStringLiteral("7"));
+        QCOMPARE(rows[2][column("elapsed_ms")], QStringLiteral("307"));
+        QCOMPARE(rows[3][column("elapsed_ms")], QStringLiteral("607"));
         for (int i = 1; i <= 3; ++i) {
             QCOMPARE(rows[i].size(), header.size());
             QCOMPARE(rows[i][column("rpm")], QStringLiteral("1500"));

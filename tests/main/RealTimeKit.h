@@ -86,28 +86,35 @@ public:
 };
 
 // zentor-sim serving a speed driver on a pseudo terminal linked into a folder of its own,
-// with --log; each line of its log goes to onLine.
+// with --log; each line of its log goes to onLine. Live: as the lines come (this process
+// wakes for every one of them). InFile: the log goes to a file, and readLog() hands over the
+// lines written since the last call, so that a measurement of this process's CPU does not
+// count the reading of the log.
 class SimProcess {
 public:
+    enum LogMode { Live, InFile };
     std::function<void(const QByteArray& line)> onLine;
 
-    bool start(const QString& folder)
+    bool start(const QString& folder, LogMode mode = Live)
     {
         link_ = QDir(folder).filePath(QStringLiteral("zentor-sim"));
-        QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
-            pending_ += process_.readAllStandardOutput();
-            int end;
-            while ((end = pending_.indexOf('\n')) >= 0) {
-                const QByteArray line = pending_.left(end);
-                pending_.remove(0, end + 1);
-                if (onLine) onLine(line);
-            }
-        });
+        if (mode == InFile) {
+            log_.setFileName(QDir(folder).filePath(QStringLiteral("zentor-sim.log")));
+            process_.setStandardOutputFile(log_.fileName());
+        } else {
+            QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] { take(process_.readAllStandardOutput()); });
+        }
         process_.start(QStringLiteral(ZENTOR_SIM_BIN), {QStringLiteral("--type"), QStringLiteral("speed"),
                                                          QStringLiteral("--log"), QStringLiteral("--link"), link_});
         if (!process_.waitForStarted(5000)) return false;
         for (int i = 0; i < 100 && !QFileInfo::exists(link_); ++i) runFor(20);
+        if (mode == InFile && !log_.open(QIODevice::ReadOnly)) return false;
         return QFileInfo::exists(link_);
+    }
+    // InFile: the lines logged since the last call.
+    void readLog()
+    {
+        if (log_.isOpen()) take(log_.readAll());
     }
     QString link() const { return link_; }
     ~SimProcess()
@@ -117,7 +124,19 @@ public:
     }
 
 private:
+    void take(const QByteArray& bytes)
+    {
+        pending_ += bytes;
+        int end;
+        while ((end = pending_.indexOf('\n')) >= 0) {
+            const QByteArray line = pending_.left(end);
+            pending_.remove(0, end + 1);
+            if (onLine) onLine(line);
+        }
+    }
+
     QProcess process_;
+    QFile log_;
     QString link_;
     QByteArray pending_;
 };

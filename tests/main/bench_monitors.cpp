@@ -54,7 +54,7 @@ int main(int argc, char* argv[])
     QTemporaryDir dir;
     const QString recording = dir.filePath(QStringLiteral("recording.csv"));
     SimProcess sim;
-    if (!sim.start(dir.path())) {
+    if (!sim.start(dir.path(), SimProcess::InFile)) {
         std::fprintf(stderr, "bench_monitors: zentor-sim did not start\n");
         return 1;
     }
