@@ -55,7 +55,8 @@ Result runCli(const QStringList& args)
     return r;
 }
 
-QStringList lines(const QString& text) { return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+// Lines end in CR LF on Windows.
+QStringList lines(const QString& text) { return text.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts); }
 
 QJsonObject json(const QString& line) { return QJsonDocument::fromJson(line.toUtf8()).object(); }
 
