@@ -4,6 +4,7 @@
 
 #include "SequenceTestDlg.h"
 
+#include "Artwork.h"
 #include "EditorRules.h"
 #include "Expectations.h"
 #include "PanelColours.h"
@@ -80,10 +81,8 @@ void plainFont(QWidget* w)
 
 QFont DLG_SEQ_TEST::MarkerFont()
 {
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(14);
-    f.setBold(false);
-    return f;
+    // Arial, or a font with its widths where there is none (Wine has no Arial).
+    return art::ArialFont(14, QFont::Normal);
 }
 
 QPushButton* DLG_SEQ_TEST::addButton(int id, const QString& caption, QWidget* parent, const QRect& at)
