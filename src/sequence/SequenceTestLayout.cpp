@@ -4,6 +4,7 @@
 
 #include "SequenceTestDlg.h"
 
+#include "Artwork.h"
 #include "PanelColours.h"
 #include "SequenceIds.h"
 #include "SolidLabel.h"
@@ -73,10 +74,7 @@ void plainFont(QWidget* w)
 
 QFont DLG_SEQ_TEST::MarkerFont()
 {
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(14);
-    f.setBold(false);
-    return f;
+    return art::ArialFont(14);
 }
 
 QPushButton* DLG_SEQ_TEST::addButton(int id, const QString& caption, QWidget* parent, const QRect& at)
