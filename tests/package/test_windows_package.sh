@@ -57,15 +57,16 @@ has_files() {
 }
 
 # Runs both programs from a folder: zentor-cli against its simulated driver, and the console on
-# the X server through the windows platform plugin, ending itself after a second.
+# the X server through the windows platform plugin, ending itself after a second. A program
+# that hangs (a message box nobody closes) ends after two minutes and fails.
 runs_from() {
   local dir=$1 out rc
-  (cd "$dir" && "$wine" zentor-cli.exe --sim status --count 1 >"$tmp/cli.out" 2>"$tmp/cli.err")
+  (cd "$dir" && timeout 120 "$wine" zentor-cli.exe --sim status --count 1 >"$tmp/cli.out" 2>"$tmp/cli.err")
   rc=$?
   out=$(tr -d '\r' <"$tmp/cli.out")
   [ $rc -eq 0 ] || { cat "$tmp/cli.err" >&2; fail "zentor-cli.exe in $dir exited with $rc: $out"; }
   grep -qx 'speed: 0 RPM' <<<"$out" || fail "zentor-cli.exe in $dir printed no status: $out"
-  (cd "$dir" && "$wine" zentor.exe --simulator --print-messages --quit-after 1000 >"$tmp/zentor.out" 2>"$tmp/zentor.err")
+  (cd "$dir" && timeout 120 "$wine" zentor.exe --simulator --print-messages --quit-after 1000 >"$tmp/zentor.out" 2>"$tmp/zentor.err")
   rc=$?
   out=$(tr -d '\r' <"$tmp/zentor.out")
   [ $rc -eq 0 ] || { cat "$tmp/zentor.err" >&2; fail "zentor.exe in $dir exited with $rc: $out"; }
