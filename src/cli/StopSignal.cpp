@@ -9,8 +9,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 #else
-#include <QCoreApplication>
 #include <QMetaObject>
+#include <windows.h>
 #endif
 
 namespace zentor::cli {
@@ -30,14 +30,23 @@ void onSignal(int)
     errno = saved;
 }
 #else
-// Elsewhere the handler runs on a thread of its own, from which posting to the loop is safe.
+// Windows calls the console's control handler on a thread of its own, from which posting to
+// the loop is safe: Ctrl-C and Ctrl-Break as SIGINT, closing the console window, logging off
+// and shutting down as SIGTERM.
 QObject* loopContext = nullptr;
 std::function<void()>* stopCall = nullptr;
+HANDLE stopped = nullptr;  // set once the program has stopped, for a close that waits for it
 
-void onSignal(int sig)
+BOOL WINAPI onControl(DWORD event)
 {
-    std::signal(sig, onSignal);  // the handler is reset to the default before each call
-    if (loopContext) QMetaObject::invokeMethod(loopContext, [] { if (stopCall && *stopCall) (*stopCall)(); }, Qt::QueuedConnection);
+    if (!loopContext) return FALSE;
+    QMetaObject::invokeMethod(loopContext, [] { if (stopCall && *stopCall) (*stopCall)(); }, Qt::QueuedConnection);
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
+        // The process ends as soon as this returns: the program gets its few seconds to stop
+        // where it is and say so.
+        if (stopped) WaitForSingleObject(stopped, 4000);
+    }
+    return TRUE;
 }
 #endif
 
@@ -49,8 +58,10 @@ StopSignal::~StopSignal()
 {
     notifier_.reset();
 #ifndef Q_OS_UNIX
+    SetConsoleCtrlHandler(onControl, FALSE);
     loopContext = nullptr;
     stopCall = nullptr;
+    if (stopped) SetEvent(stopped);
 #endif
 }
 
@@ -75,11 +86,15 @@ bool StopSignal::install(QString* error)
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, &context_, [this] { drain(); });
     return true;
 #else
-    Q_UNUSED(error);
     stopCall = &onStop_;
     loopContext = &context_;
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    if (!stopped) stopped = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!SetConsoleCtrlHandler(onControl, TRUE)) {
+        if (error) *error = qt_error_string(static_cast<int>(GetLastError()));
+        loopContext = nullptr;
+        stopCall = nullptr;
+        return false;
+    }
     return true;
 #endif
 }

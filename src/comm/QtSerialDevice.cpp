@@ -29,19 +29,17 @@ QtSerialDevice::~QtSerialDevice()
     if (port_.isOpen()) port_.close();
 }
 
+#ifdef Q_OS_UNIX
 namespace {
 
 // The device file of a port name: itself for a path, else the system's device folder.
 QString deviceFile(const QString& name)
 {
-#ifdef Q_OS_UNIX
     return name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
-#else
-    return name;
-#endif
 }
 
 }  // namespace
+#endif
 
 bool QtSerialDevice::open(int baudRate)
 {

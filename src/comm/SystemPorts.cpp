@@ -1,23 +1,89 @@
 #include "SystemPorts.h"
 
 #include "PortNames.h"
-#include "QtSerialDevice.h"
 
 #include <QFileInfo>
 #ifdef Q_OS_WIN
+#include "WinSerialDevice.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <windows.h>
 #include <dbt.h>
-#endif
+#else
+#include "QtSerialDevice.h"
+
 #include <QFileSystemWatcher>
 #include <QSerialPortInfo>
 #include <QTimer>
+#endif
 
 namespace zentor {
 
 SystemPortProvider::SystemPortProvider() = default;
 SystemPortProvider::~SystemPortProvider() = default;
+
+#ifdef Q_OS_WIN
+
+QStringList SystemPortProvider::ports() const
+{
+    // The system knows each port by its DOS device name, COM1 to COM256.
+    QStringList names;
+    wchar_t target[5000];
+    for (int n = 1; n <= 256; ++n) {
+        const std::wstring name = L"COM" + std::to_wstring(n);
+        if (QueryDosDeviceW(name.c_str(), target, static_cast<DWORD>(std::size(target))) != 0)
+            names.append(QString::fromStdWString(name));
+    }
+    return OrderPortNames(names);
+}
+
+std::unique_ptr<SerialDevice> SystemPortProvider::create(const QString& name)
+{
+    if (name.trimmed().isEmpty()) return nullptr;
+    return std::make_unique<WinSerialDevice>(name.trimmed());
+}
+
+bool IsPortDeviceChange(const void* message)
+{
+    const MSG* msg = static_cast<const MSG*>(message);
+    if (msg->message != WM_DEVICECHANGE || (msg->wParam != DBT_DEVICEARRIVAL && msg->wParam != DBT_DEVICEREMOVECOMPLETE))
+        return false;
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(msg->lParam);
+    return header && header->dbch_devicetype == DBT_DEVTYP_PORT;
+}
+
+namespace {
+// Windows tells every top-level window of a port that arrived or went (WM_DEVICECHANGE): the
+// console's window hears it through the application's native event filter.
+class DeviceChangeFilter final : public QObject, public QAbstractNativeEventFilter {
+public:
+    explicit DeviceChangeFilter(std::function<void()> changed) : changed_(std::move(changed))
+    {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+    ~DeviceChangeFilter() override
+    {
+        if (QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
+    }
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override
+    {
+        if (type == "windows_generic_MSG" && IsPortDeviceChange(message) && changed_) changed_();
+        return false;
+    }
+
+private:
+    std::function<void()> changed_;
+};
+}  // namespace
+
+void SystemPortProvider::watchChanges(std::function<void()> changed)
+{
+    watch_.reset();
+    if (changed && QCoreApplication::instance()) watch_ = std::make_unique<DeviceChangeFilter>(std::move(changed));
+}
+
+#else
 
 QStringList SystemPortProvider::ports() const
 {
@@ -36,37 +102,10 @@ std::unique_ptr<SerialDevice> SystemPortProvider::create(const QString& name)
     return std::make_unique<QtSerialDevice>(target);
 }
 
-#ifdef Q_OS_WIN
-namespace {
-// Windows tells every top-level window of a port that arrived or went (WM_DEVICECHANGE).
-class DeviceChangeFilter final : public QObject, public QAbstractNativeEventFilter {
-public:
-    explicit DeviceChangeFilter(std::function<void()> changed) : changed_(std::move(changed))
-    {
-        QCoreApplication::instance()->installNativeEventFilter(this);
-    }
-    ~DeviceChangeFilter() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override
-    {
-        if (type != "windows_generic_MSG") return false;
-        const MSG* msg = static_cast<const MSG*>(message);
-        if (msg->message == WM_DEVICECHANGE && (msg->wParam == DBT_DEVICEARRIVAL || msg->wParam == DBT_DEVICEREMOVECOMPLETE))
-            changed_();
-        return false;
-    }
-
-private:
-    std::function<void()> changed_;
-};
-}  // namespace
-#endif
-
 void SystemPortProvider::watchChanges(std::function<void()> changed)
 {
-#ifdef Q_OS_WIN
-    watch_ = std::make_unique<DeviceChangeFilter>(std::move(changed));
-    return;
-#endif
+    watch_.reset();
+    if (!changed) return;
     const QString devices = QStringLiteral("/dev");
     if (QFileInfo(devices).isDir()) {
         auto watcher = std::make_unique<QFileSystemWatcher>(QStringList{devices});
@@ -80,5 +119,7 @@ void SystemPortProvider::watchChanges(std::function<void()> changed)
     timer->start(1000);
     watch_ = std::move(timer);
 }
+
+#endif
 
 }  // namespace zentor

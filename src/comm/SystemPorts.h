@@ -1,6 +1,7 @@
 #pragma once
 // The machine's own serial ports as a PortProvider: the names the system lists, in natural
-// order, at most 40, and a QtSerialDevice for a listed name or for a device path.
+// order, at most 40, and a device for a listed name or for a device path (QtSerialDevice; on
+// Windows our own WinSerialDevice, since Qt's waits for reads in a way Wine never completes).
 
 #include "PortProvider.h"
 
@@ -19,11 +20,17 @@ public:
     // opened by its path. Never lists the ports to find out.
     std::unique_ptr<SerialDevice> create(const QString& name) override;
     // Watches the device folder: serial devices come and go as its entries do. Where there is
-    // no such folder, looks at the list once a second instead.
+    // no such folder, looks at the list once a second instead. On Windows the windows of the
+    // program hear of ports that arrive or go (WM_DEVICECHANGE of port-type devices).
     void watchChanges(std::function<void()> changed) override;
 
 private:
     std::unique_ptr<QObject> watch_;
 };
+
+#ifdef Q_OS_WIN
+// Whether a window message (MSG) tells of a port-type device that arrived or was removed.
+bool IsPortDeviceChange(const void* message);
+#endif
 
 }  // namespace zentor

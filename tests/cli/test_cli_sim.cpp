@@ -1,5 +1,5 @@
 // zentor-cli as a program, against its embedded simulated driver in real time: each command's
-// round trip, the exit codes, and SIGTERM ending a repeated status.
+// round trip, the exit codes, and SIGTERM (Ctrl-Break on Windows) ending a repeated status.
 
 #include <QDateTime>
 #include <QJsonDocument>
@@ -8,10 +8,30 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <csignal>
 #include <sys/types.h>
+#endif
 
 namespace {
+
+#ifdef Q_OS_WIN
+// Windows has no signals: a console program in a process group of its own is asked to stop by
+// Ctrl-Break, which it takes as Ctrl-C.
+void startStoppable(QProcess& p, const QStringList& args)
+{
+    p.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* a) { a->flags |= CREATE_NEW_PROCESS_GROUP; });
+    p.start(QStringLiteral(ZENTOR_CLI), args);
+}
+void interrupt(QProcess& p) { GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(p.processId())); }
+void terminate(QProcess& p) { interrupt(p); }
+#else
+void startStoppable(QProcess& p, const QStringList& args) { p.start(QStringLiteral(ZENTOR_CLI), args); }
+void interrupt(QProcess& p) { ::kill(pid_t(p.processId()), SIGINT); }
+void terminate(QProcess& p) { ::kill(pid_t(p.processId()), SIGTERM); }
+#endif
 
 struct Result {
     int code = -1;
@@ -168,11 +188,11 @@ private slots:
     void sigtermEndsARepeatedStatus()
     {
         QProcess p;
-        p.start(QStringLiteral(ZENTOR_CLI), {QStringLiteral("--sim"), QStringLiteral("--json"), QStringLiteral("--every"),
-                                             QStringLiteral("100"), QStringLiteral("status")});
+        startStoppable(p, {QStringLiteral("--sim"), QStringLiteral("--json"), QStringLiteral("--every"), QStringLiteral("100"),
+                           QStringLiteral("status")});
         QVERIFY(p.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(p.canReadLine(), 10000);
-        ::kill(pid_t(p.processId()), SIGTERM);
+        terminate(p);
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
@@ -181,12 +201,12 @@ private slots:
     void ctrlCStopsASequence()
     {
         QProcess p;
-        p.start(QStringLiteral(ZENTOR_CLI), {QStringLiteral("--sim"), QStringLiteral("--json"), QStringLiteral("--config"),
-                                             QStringLiteral(ZENTOR_SEEDED_INI), QStringLiteral("sequence"), QStringLiteral("run"),
-                                             QStringLiteral("speed")});
+        startStoppable(p, {QStringLiteral("--sim"), QStringLiteral("--json"), QStringLiteral("--config"),
+                           QStringLiteral(ZENTOR_SEEDED_INI), QStringLiteral("sequence"), QStringLiteral("run"),
+                           QStringLiteral("speed")});
         QVERIFY(p.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(p.canReadLine(), 10000);  // the first step has been answered
-        ::kill(pid_t(p.processId()), SIGINT);
+        interrupt(p);
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 130);

@@ -331,10 +331,15 @@ private slots:
         const QString exe = root.filePath(exeDir);
         const QString fallback = root.filePath(QStringLiteral("home/.config/Zentor"));
         if (exeDir != QLatin1String("gone")) QVERIFY(QDir().mkpath(exe));
-        // An installed console has its menu entry under the share/ beside its bin/.
         if (exeDir.startsWith(QLatin1String("prefix"))) {
+#ifdef Q_OS_WIN
+            // An installed console has the installer's uninstaller beside it.
+            QVERIFY(writeBytes(root.filePath(QStringLiteral("prefix/bin/Uninstall.exe")), "MZ"));
+#else
+            // An installed console has its menu entry under the share/ beside its bin/.
             QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("prefix/share/applications"))));
             QVERIFY(writeBytes(root.filePath(QStringLiteral("prefix/share/applications/zentor.desktop")), "[Desktop Entry]\n"));
+#endif
         }
         if (fileThere) QVERIFY(writeBytes(QDir(exe).filePath(QStringLiteral("Zentor_CFG.ini")), "[Zentor]\n"));
         auto restore = qScopeGuard([&] { QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
@@ -358,6 +363,35 @@ private slots:
         auto restore = qScopeGuard([&] { saved.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", saved); });
         QCOMPARE(ConfigFilePath(xdg.filePath(QStringLiteral("no-such-bin"))), xdg.filePath(QStringLiteral("Zentor/Zentor_CFG.ini")));
         QVERIFY(QFileInfo(xdg.filePath(QStringLiteral("Zentor"))).isDir());
+    }
+#endif
+#ifdef Q_OS_WIN
+    void userConfigFolderIsTheRoamingApplicationData()
+    {
+        QTemporaryDir appData;
+        const QByteArray saved = qgetenv("APPDATA");
+        qputenv("APPDATA", QDir::toNativeSeparators(appData.path()).toUtf8());
+        auto restore = qScopeGuard([&] { qputenv("APPDATA", saved); });
+        QCOMPARE(ConfigFilePath(appData.filePath(QStringLiteral("no-such-folder"))),
+                 appData.filePath(QStringLiteral("Zentor/Zentor_CFG.ini")));
+        QVERIFY(QFileInfo(appData.filePath(QStringLiteral("Zentor"))).isDir());
+    }
+
+    void programFilesIsAnInstalledFolder()
+    {
+        // Writable (an administrator, or Wine), yet shared by every user.
+        QTemporaryDir root;
+        const QString exe = root.filePath(QStringLiteral("Programs/Zentor"));
+        QVERIFY(QDir().mkpath(exe));
+        const QByteArray saved = qgetenv("ProgramFiles");
+        qputenv("ProgramFiles", QDir::toNativeSeparators(root.filePath(QStringLiteral("Programs"))).toUtf8());
+        auto restore = qScopeGuard([&] { qputenv("ProgramFiles", saved); });
+        const QString fallback = root.filePath(QStringLiteral("AppData/Zentor"));
+        QCOMPARE(PeekConfigFilePath(exe, fallback).path, fallback + QStringLiteral("/Zentor_CFG.ini"));
+        // A folder beside it whose name only begins the same is not under it.
+        const QString other = root.filePath(QStringLiteral("Programs2/Zentor"));
+        QVERIFY(QDir().mkpath(other));
+        QCOMPARE(PeekConfigFilePath(other, fallback).path, other + QStringLiteral("/Zentor_CFG.ini"));
     }
 #endif
 };

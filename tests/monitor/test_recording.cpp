@@ -13,7 +13,6 @@
 
 #include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 
 using namespace zentor;
 using namespace zentor::monitor;
@@ -109,7 +108,7 @@ private slots:
         QVERIFY(row > 100);
         {
             // Room for one more row and half of the next.
-            SizeLimit limit(rlim_t(first + row + row / 2));
+            SizeLimit limit(first + row + row / 2);
             if (!limit.ok()) QSKIP("the file-size limit cannot be set here");
             r.after(600);
         }
