@@ -18,6 +18,17 @@ get_filename_component(ZENTOR_MINGW_GCC_DLLS "${ZENTOR_MINGW_STDCXX}" DIRECTORY)
 get_filename_component(ZENTOR_MINGW_PTHREAD_DLLS "${ZENTOR_MINGW_PTHREAD}" DIRECTORY)
 get_filename_component(ZENTOR_MINGW_PTHREAD_DLLS "${ZENTOR_MINGW_PTHREAD_DLLS}" REALPATH)
 set(ZENTOR_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+# Qt's offscreen platform on Windows reads its fonts from one folder (QT_QPA_FONTDIR): the
+# folder holds Liberation Sans (fonts-liberation2), which has Arial's widths, so the texts are
+# laid out as with Arial on a Windows PC, and DejaVu Sans Mono as the fixed-width font.
+set(ZENTOR_TEST_FONTS ${CMAKE_BINARY_DIR}/test-fonts)
+file(GLOB ZENTOR_SANS_FILES /usr/share/fonts/truetype/liberation2/LiberationSans-*.ttf
+                            /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf)
+if(ZENTOR_SANS_FILES)
+  file(COPY ${ZENTOR_SANS_FILES} DESTINATION ${ZENTOR_TEST_FONTS})
+else()
+  message(STATUS "fonts-liberation2 is missing: the Windows tests that measure text will fail")
+endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/wine-run
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE
                @ONLY)

@@ -3,7 +3,8 @@
 #ifdef Q_OS_WIN
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <io.h>
 #include <windows.h>
 #else
@@ -20,15 +21,22 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* reaso
     // one's place by MoveFileExW, which replaces it in one step, and only once its bytes are
     // on the disk.
     const QFileInfo target(path);
-    QTemporaryFile out(target.absoluteDir().filePath(target.fileName() + QStringLiteral(".XXXXXX")));
     auto fail = [&](const QString& why) {
         if (reason) *reason = why;
         return false;
     };
-    if (!out.open()) return fail(out.errorString());
-    out.close();
-    QFile file(out.fileName());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
+    // A fresh file beside the target, never one that is there already.
+    QFile file;
+    for (int attempt = 0;; ++attempt) {
+        file.setFileName(target.absoluteFilePath()
+                         + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) break;
+        if (!file.exists() || attempt == 8) return fail(file.errorString());
+    }
+    auto removeLeftover = qScopeGuard([&] {
+        file.close();
+        file.remove();
+    });
     for (qint64 done = 0; done < bytes.size();) {
         // After a short write the next one fails and tells the system's reason.
         const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
@@ -38,11 +46,11 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* reaso
     if (!FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()))))
         return fail(qt_error_string(static_cast<int>(GetLastError())));
     file.close();
-    const std::wstring from = QDir::toNativeSeparators(out.fileName()).toStdWString();
+    const std::wstring from = QDir::toNativeSeparators(file.fileName()).toStdWString();
     const std::wstring to = QDir::toNativeSeparators(target.absoluteFilePath()).toStdWString();
     if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return fail(qt_error_string(static_cast<int>(GetLastError())));
-    out.setAutoRemove(false);
+    removeLeftover.dismiss();
     return true;
 }
 

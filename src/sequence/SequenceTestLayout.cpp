@@ -74,7 +74,8 @@ void plainFont(QWidget* w)
 
 QFont DLG_SEQ_TEST::MarkerFont()
 {
-    return art::ArialFont(14);
+    // Arial, or a font with its widths where there is none (Wine has no Arial).
+    return art::ArialFont(14, QFont::Normal);
 }
 
 QPushButton* DLG_SEQ_TEST::addButton(int id, const QString& caption, QWidget* parent, const QRect& at)

@@ -541,10 +541,13 @@ private slots:
     {
         CliOptions options;
         options.command = Command::SequenceList;
-        options.configPath = QStringLiteral("/nonexistent/Zentor_CFG.ini");
-        const SequenceSourceResult r = LoadSequenceSource(options, QStringLiteral("/nonexistent"), QStringLiteral("/nonexistent"));
+        // An absolute path on either system (a drive letter on Windows).
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("nonexistent"));
+        options.configPath = missing + QStringLiteral("/Zentor_CFG.ini");
+        const SequenceSourceResult r = LoadSequenceSource(options, missing, missing);
         QVERIFY(!r.ok);
-        QCOMPARE(r.error, QStringLiteral("configuration file /nonexistent/Zentor_CFG.ini does not exist"));
+        QCOMPARE(r.error, QStringLiteral("configuration file %1/Zentor_CFG.ini does not exist").arg(missing));
     }
 
     // zentor-cli reads the file the console beside it (or the console of its build tree) uses;

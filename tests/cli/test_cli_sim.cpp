@@ -26,11 +26,14 @@ void startStoppable(QProcess& p, const QStringList& args)
     p.start(QStringLiteral(ZENTOR_CLI), args);
 }
 void interrupt(QProcess& p) { GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(p.processId())); }
+// Wine 8 does not deliver a console control event to a program started through pipes.
+bool underWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 void terminate(QProcess& p) { interrupt(p); }
 #else
 void startStoppable(QProcess& p, const QStringList& args) { p.start(QStringLiteral(ZENTOR_CLI), args); }
 void interrupt(QProcess& p) { ::kill(pid_t(p.processId()), SIGINT); }
 void terminate(QProcess& p) { ::kill(pid_t(p.processId()), SIGTERM); }
+bool underWine() { return false; }
 #endif
 
 struct Result {
@@ -55,7 +58,8 @@ Result runCli(const QStringList& args)
     return r;
 }
 
-QStringList lines(const QString& text) { return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+// Lines end in CR LF on Windows.
+QStringList lines(const QString& text) { return text.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts); }
 
 QJsonObject json(const QString& line) { return QJsonDocument::fromJson(line.toUtf8()).object(); }
 
@@ -187,6 +191,7 @@ private slots:
 
     void sigtermEndsARepeatedStatus()
     {
+        if (underWine()) QSKIP("Wine does not deliver Ctrl-Break to a program started through pipes");
         QProcess p;
         startStoppable(p, {QStringLiteral("--sim"), QStringLiteral("--json"), QStringLiteral("--every"), QStringLiteral("100"),
                            QStringLiteral("status")});
@@ -200,6 +205,7 @@ private slots:
 
     void ctrlCStopsASequence()
     {
+        if (underWine()) QSKIP("Wine does not deliver Ctrl-Break to a program started through pipes");
         QProcess p;
         startStoppable(p, {QStringLiteral("--sim"), QStringLiteral("--json"), QStringLiteral("--config"),
                            QStringLiteral(ZENTOR_SEEDED_INI), QStringLiteral("sequence"), QStringLiteral("run"),

@@ -115,7 +115,7 @@ private slots:
         r.saveAs = dir.filePath(QStringLiteral("missing/graph.png"));
         QVERIFY(pick(r, QStringLiteral("Save Graph as PNG...")));
         QCOMPARE(r.notes.texts, QStringList{QStringLiteral("The graph could not be saved.")});
-        QVERIFY2(r.notes.details.last().startsWith(r.saveAs + QStringLiteral(": ")), qPrintable(r.notes.details.last()));
+        QVERIFY2(r.notes.details.last().startsWith(QDir::toNativeSeparators(r.saveAs) + QStringLiteral(": ")), qPrintable(r.notes.details.last()));
         r.saveAs = dir.filePath(QStringLiteral("missing/samples.csv"));
         QVERIFY(pick(r, QStringLiteral("Save Samples as CSV...")));
         QCOMPARE(r.notes.texts.last(), QStringLiteral("The samples could not be saved."));

@@ -231,7 +231,7 @@ private slots:
         r.saveAs = dir.filePath(QStringLiteral("missing/frames.csv"));
         v.window->saveButton()->click();
         QCOMPARE(r.notes.last(), QStringLiteral("The frames could not be saved."));
-        QVERIFY2(r.notes.details.last().startsWith(r.saveAs + QStringLiteral(": ")), qPrintable(r.notes.details.last()));
+        QVERIFY2(r.notes.details.last().startsWith(QDir::toNativeSeparators(r.saveAs) + QStringLiteral(": ")), qPrintable(r.notes.details.last()));
         // Cancelled: nothing happens.
         r.saveAs.clear();
         v.window->saveButton()->click();

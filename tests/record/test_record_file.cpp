@@ -5,6 +5,7 @@
 #include "RecordFile.h"
 #include "SizeLimit.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,7 +61,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("no/such/folder/r.csv"));
         RecordFile f;
         QVERIFY(!f.open(path));
-        QVERIFY2(f.error().startsWith(path + QStringLiteral(": ")), qPrintable(f.error()));
+        QVERIFY2(f.error().startsWith(QDir::toNativeSeparators(path) + QStringLiteral(": ")), qPrintable(f.error()));
         QVERIFY(!f.append("x\n"));
     }
 
