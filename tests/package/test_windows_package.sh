@@ -50,7 +50,7 @@ echo "made: $(basename "$zip") $(du -h "$zip" | cut -f1), $(basename "$setup") $
 # The folder as unpacked: the programs, the platform plugin, Qt and the MinGW runtime.
 has_files() {
   local dir=$1
-  for f in zentor.exe zentor-cli.exe platforms/qwindows.dll Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6SerialPort.dll \
+  for f in zentor.exe zentor-cli.exe platforms/qwindows.dll Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
            libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
     [ -f "$dir/$f" ] || fail "$f is not in $dir: $(cd "$dir" && find . -type f | sort | tr '\n' ' ')"
   done
