@@ -1,6 +1,7 @@
 // zentor: the motor driver console. With --simulator the port list also offers two simulated
 // drivers, one of each control type.
 
+#include "Artwork.h"
 #include "ConfigFilePath.h"
 #include "ConsoleAssembly.h"
 #include "ConsoleOptions.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QStandardPaths>
 #include <QStyleFactory>
 #include <QTimer>
@@ -48,6 +50,17 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+#ifdef Q_OS_WIN
+    // Qt takes the font Windows names for dialogs: Segoe UI on a Windows PC, but "MS Shell Dlg"
+    // at 8 points under Wine, which falls back to a serif there. The windows are laid out for a
+    // 9-point sans serif.
+    const QString family = art::WindowsFontFamily(QFontDatabase::families());
+    if (!family.isEmpty()) {
+        QFont font(family);
+        font.setPointSize(art::kWindowFontPoints);
+        QApplication::setFont(font);
+    }
+#endif
 
     const ConsoleOptionsParse parsed = ParseConsoleOptions(QApplication::arguments().mid(1));
     if (!parsed.ok) {

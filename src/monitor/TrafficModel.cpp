@@ -7,11 +7,26 @@
 
 namespace zentor::monitor {
 
+namespace {
+
+// The system's fixed-pitch font, else one of the fixed-pitch fonts Windows or Linux carries:
+// under Wine the system's (Courier New) is missing and would fall back to a serif.
+QFont BytesFont()
+{
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setFamilies({f.family(), QStringLiteral("Consolas"), QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono"),
+                   QStringLiteral("Liberation Mono")});
+    f.setStyleHint(QFont::Monospace);
+    return f;
+}
+
+}  // namespace
+
 TrafficModel::TrafficModel(QObject* parent, int capacity)
     : QAbstractTableModel(parent),
       capacity_(capacity > 0 ? capacity : 1),
       shown_(capacity_),
-      fixedFont_(QFontDatabase::systemFont(QFontDatabase::FixedFont)),
+      fixedFont_(BytesFont()),
       refusedBrush_(QColor(190, 0, 0)),
       notAwaitedBrush_(QColor(150, 100, 0)),
       eventBrush_(QColor(90, 90, 90))

@@ -276,4 +276,12 @@ QFont ArialFont(int pixelSize, QFont::Weight weight)
     return font;
 }
 
+QString WindowsFontFamily(const QStringList& installedFamilies)
+{
+    for (const char* wanted : {"Segoe UI", "Tahoma", "DejaVu Sans", "Liberation Sans", "Arial"})
+        for (const QString& family : installedFamilies)
+            if (family.compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0) return family;
+    return {};
+}
+
 }  // namespace zentor::art

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QSize>
+#include <QStringList>
 
 namespace zentor::art {
 
@@ -50,5 +51,13 @@ QIcon AppIcon();
 // Arial where it exists, else a sans serif of the same widths (the label boxes of the drawn
 // controls are sized for Arial), else any sans serif; sized in pixels.
 QFont ArialFont(int pixelSize, QFont::Weight weight = QFont::Normal);
+
+// The window font on Windows, which the console sets at start-up: Segoe UI, the dialog font of
+// Windows since Vista; else Tahoma, the font "MS Shell Dlg 2" names; else (Wine on a Linux
+// machine, which has neither) the sans serifs the Linux console is laid out with. The first of
+// them among the installed families (matched without regard to case, returned as installed),
+// or an empty text when none is there. At kWindowFontPoints points.
+QString WindowsFontFamily(const QStringList& installedFamilies);
+inline constexpr int kWindowFontPoints = 9;
 
 }  // namespace zentor::art

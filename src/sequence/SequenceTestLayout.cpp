@@ -187,6 +187,9 @@ void DLG_SEQ_TEST::buildWindow()
     itemList_->verticalHeader()->hide();
     itemList_->verticalHeader()->setDefaultSectionSize(22);
     itemList_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The columns keep their own widths: the header's least width follows the style and font
+    // (27 pixels on Linux, 40 on Windows), which would push Repeat under the scroll bar.
+    itemList_->horizontalHeader()->setMinimumSectionSize(kColumns[0].width);
     itemList_->horizontalHeader()->setHighlightSections(false);
     itemList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     itemList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

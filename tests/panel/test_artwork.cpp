@@ -114,6 +114,27 @@ private slots:
         QCOMPARE(big.pixelColor(128, 128).alpha(), 255);  // the rotor's shaft
         QCOMPARE(art::Image(rid::Icon).size(), QSize(256, 256));
     }
+
+    void windowsFontFamily_data()
+    {
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("Windows 10") << QStringList{"Arial", "Segoe UI", "Tahoma", "MS Shell Dlg"} << "Segoe UI";
+        QTest::newRow("Windows XP") << QStringList{"Arial", "Tahoma", "MS Shell Dlg"} << "Tahoma";
+        QTest::newRow("Wine, own fonts") << QStringList{"DejaVu Sans", "MS Shell Dlg", "tahoma"} << "tahoma";
+        QTest::newRow("Wine, Linux fonts") << QStringList{"DejaVu Math TeX Gyre", "DejaVu Sans Mono", "DejaVu Serif",
+                                                           "Liberation Sans", "DejaVu Sans", "MS Shell Dlg"}
+                                            << "DejaVu Sans";
+        QTest::newRow("only Arial's twin") << QStringList{"Liberation Serif", "Liberation Sans"} << "Liberation Sans";
+        QTest::newRow("none of them") << QStringList{"MS Shell Dlg", "Courier New"} << "";
+    }
+
+    void windowsFontFamily()
+    {
+        QFETCH(QStringList, installed);
+        QFETCH(QString, chosen);
+        QCOMPARE(art::WindowsFontFamily(installed), chosen);
+    }
 };
 
 QTEST_MAIN(TestArtwork)
