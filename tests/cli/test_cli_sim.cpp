@@ -1,6 +1,8 @@
 // zentor-cli as a program, against its embedded simulated driver in real time: each command's
 // round trip, the exit codes, and SIGTERM (Ctrl-Break on Windows) ending a repeated status.
 
+#include "PdfText.h"
+
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -170,10 +172,7 @@ private slots:
                                  QStringLiteral("run"), QStringLiteral("user")});
         QCOMPARE(r.code, code);
         QVERIFY2(r.out.contains(QStringLiteral("applied; ") + judged), qPrintable(r.out));
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-        QVERIFY(text.waitForFinished(20000));
-        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        ZENTOR_PDF_TEXT(printed, pdf);
         for (const QString& want : {QStringLiteral("Unit: SN-3"), judged, verdict})
             QVERIFY2(printed.contains(want), qPrintable(want + " not in:\n" + printed));
     }

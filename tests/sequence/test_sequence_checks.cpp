@@ -7,6 +7,8 @@
 #include "SequenceRig.h"
 #include "SimDriver.h"
 
+#include "PdfText.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -71,13 +73,6 @@ void speedList(Bench& b, const QString& acc = QString())
     b.add(QStringLiteral("SPEED-INPUT"), QStringLiteral("0"), QStringLiteral("1.5"), QStringLiteral("rpm <= 5"));
 }
 
-QString pdfText(const QString& path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0) return QStringLiteral("pdftotext failed: ") + p.errorString();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 }  // namespace
 
@@ -135,7 +130,7 @@ private slots:
 
         b.r.saveAs = dir.filePath(QStringLiteral("unit.pdf"));
         b.s.press(seqids::Report);
-        const QString text = pdfText(b.r.saveAs);
+        ZENTOR_PDF_TEXT(text, b.r.saveAs, {QStringLiteral("-layout")});
         QStringList lines;
         for (const QString& l : text.split(QLatin1Char('\n'))) lines << l.simplified();
         for (const char* want : {"Sequence Test Report", "Port: SIM-SPEED", "Baud rate: 115200", "Slave address: 100",
