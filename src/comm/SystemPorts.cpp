@@ -1,6 +1,7 @@
 #include "SystemPorts.h"
 
 #include "PortNames.h"
+#include "PosixSerialDevice.h"
 #include "QtSerialDevice.h"
 
 #include <QFileInfo>
@@ -16,7 +17,7 @@
 
 namespace zentor {
 
-SystemPortProvider::SystemPortProvider() = default;
+SystemPortProvider::SystemPortProvider(Devices devices) : devices_(devices) {}
 SystemPortProvider::~SystemPortProvider() = default;
 
 QStringList SystemPortProvider::ports() const
@@ -33,6 +34,9 @@ std::unique_ptr<SerialDevice> SystemPortProvider::create(const QString& name)
     QString target = name;
     // QSerialPort reads a bare name as one under /dev: a relative path must become absolute.
     if (IsDevicePath(name) && !name.startsWith(QLatin1Char('/'))) target = QFileInfo(name).absoluteFilePath();
+#ifndef _WIN32
+    if (devices_ == PlainDevices) return std::make_unique<PosixSerialDevice>(target);
+#endif
     return std::make_unique<QtSerialDevice>(target);
 }
 

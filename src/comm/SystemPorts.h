@@ -1,6 +1,7 @@
 #pragma once
 // The machine's own serial ports as a PortProvider: the names the system lists, in natural
-// order, at most 40, and a QtSerialDevice for a listed name or for a device path.
+// order, at most 40, and a device for a listed name or for a device path: a QtSerialDevice, or
+// for the tools a PosixSerialDevice where there is one.
 
 #include "PortProvider.h"
 
@@ -12,7 +13,11 @@ namespace zentor {
 
 class SystemPortProvider final : public PortProvider {
 public:
-    SystemPortProvider();
+    enum Devices {
+        QtDevices,     // the console: QSerialPort
+        PlainDevices,  // the tools: the terminal device itself (where there is none, QtDevices)
+    };
+    explicit SystemPortProvider(Devices devices = QtDevices);
     ~SystemPortProvider() override;
     QStringList ports() const override;
     // A listed name or any device path (/dev/pts/7, a symlink), so a pseudo terminal can be
@@ -23,6 +28,7 @@ public:
     void watchChanges(std::function<void()> changed) override;
 
 private:
+    Devices devices_;
     std::unique_ptr<QObject> watch_;
 };
 
