@@ -8,6 +8,19 @@ namespace zentor::cli {
 
 bool StandardOutput::writeLine(const QString& line)
 {
+    // A status line is plain ASCII, the same bytes in every encoding: copied as it is, many
+    // times a second, without a conversion of its own.
+    char ascii[512];
+    const qsizetype size = line.size();
+    if (size < qsizetype(sizeof ascii)) {
+        const QChar* chars = line.constData();
+        qsizetype i = 0;
+        for (; i < size && chars[i].unicode() < 0x80; ++i) ascii[i] = static_cast<char>(chars[i].unicode());
+        if (i == size) {
+            ascii[size] = '\n';
+            return put(ascii, static_cast<size_t>(size) + 1);
+        }
+    }
     const QByteArray text = line.toLocal8Bit() + '\n';
     return put(text.constData(), static_cast<size_t>(text.size()));
 }

@@ -102,7 +102,7 @@ int main(int argc, char* argv[])
     }
 
     QtClock clock;
-    SystemPortProvider system;
+    SystemPortProvider system(SystemPortProvider::PlainDevices);
     PortProvider* ports = &system;
     QString portName = options.port;
     std::unique_ptr<sim::SimPortProvider> simulated;

@@ -11,6 +11,7 @@
 #include <windows.h>
 #include <dbt.h>
 #else
+#include "PosixSerialDevice.h"
 #include "QtSerialDevice.h"
 
 #include <QFileSystemWatcher>
@@ -20,7 +21,7 @@
 
 namespace zentor {
 
-SystemPortProvider::SystemPortProvider() = default;
+SystemPortProvider::SystemPortProvider(Devices devices) : devices_(devices) {}
 SystemPortProvider::~SystemPortProvider() = default;
 
 #ifdef Q_OS_WIN
@@ -99,6 +100,7 @@ std::unique_ptr<SerialDevice> SystemPortProvider::create(const QString& name)
     QString target = name;
     // QSerialPort reads a bare name as one under /dev: a relative path must become absolute.
     if (IsDevicePath(name) && !name.startsWith(QLatin1Char('/'))) target = QFileInfo(name).absoluteFilePath();
+    if (devices_ == PlainDevices) return std::make_unique<PosixSerialDevice>(target);
     return std::make_unique<QtSerialDevice>(target);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The machine's own serial ports as a PortProvider: the names the system lists, in natural
-// order, at most 40, and a device for a listed name or for a device path (QtSerialDevice; on
-// Windows our own WinSerialDevice, since Qt's waits for reads in a way Wine never completes).
+// order, at most 40, and a device for a listed name or for a device path: a QtSerialDevice, or
+// for the tools a PosixSerialDevice; on Windows our own WinSerialDevice, since Qt's waits for
+// reads in a way Wine never completes.
 
 #include "PortProvider.h"
 
@@ -13,7 +14,11 @@ namespace zentor {
 
 class SystemPortProvider final : public PortProvider {
 public:
-    SystemPortProvider();
+    enum Devices {
+        QtDevices,     // the console: QSerialPort
+        PlainDevices,  // the tools: the terminal device itself (on Windows both are our own device)
+    };
+    explicit SystemPortProvider(Devices devices = QtDevices);
     ~SystemPortProvider() override;
     QStringList ports() const override;
     // A listed name or any device path (/dev/pts/7, a symlink), so a pseudo terminal can be
@@ -25,6 +30,7 @@ public:
     void watchChanges(std::function<void()> changed) override;
 
 private:
+    Devices devices_;
     std::unique_ptr<QObject> watch_;
 };
 
