@@ -345,9 +345,10 @@ void CliSequence::end()
     const QString verdict = record.hasChecks() ? record.verdict() : QString();
     output_.out(options_.json ? FormatEndJson(ms, verdict) : kSequenceEndMessage);
     if (!options_.json && !verdict.isEmpty())
-        output_.out(QStringLiteral("verdict: %1 (%2 checks, %3 failed, %4 incomplete)")
+        output_.out(QStringLiteral("verdict: %1 (%2 %3, %4 failed, %5 incomplete)")
                         .arg(verdict)
                         .arg(record.checkCount())
+                        .arg(record.checkCount() == 1 ? QStringLiteral("check") : QStringLiteral("checks"))
                         .arg(record.failed())
                         .arg(record.incomplete()));
     if (finished_) return;

@@ -149,8 +149,11 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("judged");
         QTest::addColumn<QString>("verdict");
-        QTest::newRow("pass") << "run = ON" << 0 << "run = ON: ON PASS" << "Verdict: PASS";
-        QTest::newRow("fail") << "run = OFF" << 7 << "run = OFF: ON FAIL" << "Verdict: FAIL (1)";
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("pass") << "run = ON" << 0 << "run = ON: ON PASS" << "Verdict: PASS"
+                              << "verdict: PASS (1 check, 0 failed, 0 incomplete)";
+        QTest::newRow("fail") << "run = OFF" << 7 << "run = OFF: ON FAIL" << "Verdict: FAIL (1)"
+                              << "verdict: FAIL (1) (1 check, 1 failed, 0 incomplete)";
     }
     void checkedRunWithPdfReport()
     {
@@ -158,6 +161,7 @@ private slots:
         QFETCH(int, code);
         QFETCH(QString, judged);
         QFETCH(QString, verdict);
+        QFETCH(QString, summary);
         QTemporaryDir dir;
         QFile seeded(QStringLiteral(ZENTOR_SEEDED_INI));
         QVERIFY(seeded.open(QIODevice::ReadOnly));
@@ -172,6 +176,7 @@ private slots:
                                  QStringLiteral("run"), QStringLiteral("user")});
         QCOMPARE(r.code, code);
         QVERIFY2(r.out.contains(QStringLiteral("applied; ") + judged), qPrintable(r.out));
+        QVERIFY2(r.out.contains(summary), qPrintable(r.out));
         ZENTOR_PDF_TEXT(printed, pdf);
         for (const QString& want : {QStringLiteral("Unit: SN-3"), judged, verdict})
             QVERIFY2(printed.contains(want), qPrintable(want + " not in:\n" + printed));
