@@ -154,7 +154,10 @@ void fillStores(const IniDocument& doc, ConsoleStores& stores, ConfigLoadResult&
     const QString checks = name(kUserChecksSection);
     if (!stores.userSequence[0].isEmpty() && !doc.keys(checks).isEmpty()) {
         const int n = std::min(SequenceItemCount(stores.userSequence[0]), kSequenceMaxItems);
-        if (doc.read(checks, name(kChecksForKey)) == UserSequenceFingerprint(stores.userSequence, n)) {
+        // A section written by hand names no list: it is taken as written. One that names
+        // another list than the one there now was left behind by a rewrite of that list.
+        const QString savedFor = doc.read(checks, name(kChecksForKey));
+        if (savedFor.isEmpty() || savedFor == UserSequenceFingerprint(stores.userSequence, n)) {
             for (int i = 1; i <= n; ++i) stores.userChecks[i] = doc.read(checks, QString::number(i));
         } else {
             r.userChecksDropped = true;

@@ -348,6 +348,17 @@ private slots:
         QCOMPARE(r.warnings, QStringList{"The expectations in [SEQ_TEST_USR_CHECK] were saved with another user sequence; "
                                          "they were left out."});
 
+        // Expectations written by hand, without FOR, are taken as they stand.
+        IniEdit byHand;
+        byHand.removeSection("SEQ_TEST_USR_CHECK");
+        byHand.set("SEQ_TEST_USR_CHECK", "1", "rpm 850..950");
+        QVERIFY(profile.apply(byHand));
+        stores.clear();
+        r = LoadConfiguration(profile, stores);
+        QCOMPARE(used(stores.userChecks), (QStringList{"", "rpm 850..950"}));
+        QVERIFY(!r.userChecksDropped);
+        QVERIFY(r.warnings.isEmpty());
+
         // A list without expectations leaves no section of them.
         user[1] = "SPEED-INPUT,900,3,1";
         QVERIFY(SaveUserSequence(profile, user, 2, &(checks = SequenceText{})));
