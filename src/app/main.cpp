@@ -10,6 +10,7 @@
 #include "QtClock.h"
 #include "SimPort.h"
 #include "SimulatorControls.h"
+#include "StandardOutput.h"
 #include "SystemPorts.h"
 #include "ZentorDlg.h"
 
@@ -22,6 +23,7 @@
 #include <QStandardPaths>
 #include <QStyleFactory>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 
 using namespace zentor;
@@ -29,20 +31,27 @@ using namespace zentor;
 namespace {
 
 // Message texts on standard output instead of boxes, for test rigs that run the console
-// without anyone to press OK.
+// without anyone to press OK. A message that does not go out is a lost message: the console
+// says so on stderr and ends with 6, as zentor-cli does when its results cannot be written.
 class PrintingNotifier final : public Notifier {
 public:
+    explicit PrintingNotifier(StandardOutput& out) : out_(out) {}
     void message(QWidget*, const QString& text) override
     {
-        std::printf("%s\n", text.toLocal8Bit().constData());
-        std::fflush(stdout);
+        out_.writeLine(text);
+        out_.flush();
     }
     void message(QWidget* parent, const QString& text, const QString& details) override
     {
         message(parent, text);
         if (!details.isEmpty()) message(parent, details);
     }
+
+private:
+    StandardOutput& out_;
 };
+
+constexpr int kExitOutput = 6;  // standard output could not be written
 
 }  // namespace
 
@@ -68,21 +77,32 @@ int main(int argc, char* argv[])
         return 2;
     }
     const ConsoleOptions& options = parsed.options;
+#ifdef SIGPIPE
+    // A pipe whose reader has gone is a write that fails, reported as such.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    StandardOutput out(stdout);
+    int exitCode = 0;
+    out.onFailed = [&exitCode](const QString& reason) {
+        std::fprintf(stderr, "zentor: cannot write standard output: %s\n", reason.toLocal8Bit().constData());
+        exitCode = kExitOutput;
+    };
     if (options.help) {
-        std::fputs(ConsoleUsage(), stdout);
-        return 0;
+        out.write(ConsoleUsage());
+        out.flush();
+        return exitCode;
     }
     const bool simulator = options.simulator;
     const QString& configPath = options.configPath;
 
     QtNotifier boxes;
-    PrintingNotifier printer;
+    PrintingNotifier printer(out);
     Notifier& notifier = options.printMessages ? static_cast<Notifier&>(printer) : boxes;
 
     InstanceLock instance;
     if (!instance.acquire()) {
         notifier.message(nullptr, QStringLiteral("Program is already running"), instance.holderDescription());
-        return 1;
+        return exitCode != 0 ? exitCode : 1;
     }
 
     QtClock clock;
@@ -115,6 +135,15 @@ int main(int argc, char* argv[])
     AssembleConsole(window);
     if (simulator) new SimulatorControls(window, simulated, simNames);
     if (options.quitAfterMs > 0) QTimer::singleShot(options.quitAfterMs, &window, &QDialog::reject);
+    // Once its messages can no longer be printed, the console ends as EXIT ends it.
+    if (out.failed()) {
+        QTimer::singleShot(0, &window, &QDialog::reject);
+    } else {
+        out.onFailed = [previous = out.onFailed, &window](const QString& reason) {
+            previous(reason);
+            QTimer::singleShot(0, &window, &QDialog::reject);
+        };
+    }
     window.exec();
-    return 0;
+    return exitCode;
 }

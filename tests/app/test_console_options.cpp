@@ -4,10 +4,11 @@
 #include "ConsoleOptions.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <QProcess>
 #include <QTest>
 
 using namespace zentor;
@@ -90,6 +91,42 @@ private slots:
         QCOMPARE(p.readAllStandardError(), err);
         QVERIFY(p.readAllStandardOutput().isEmpty());
     }
+
+#ifndef Q_OS_WIN
+    // What the console prints for a rig (its usage, its messages) that cannot be written ends
+    // it with 6 and a line on stderr, not with 0 as if the rig had seen it.
+    void standardOutputThatCannotBeWritten_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("usage") << QStringList{"--help"};
+        // a file too large to be the configuration: the console says so at start-up
+        QTest::newRow("a message at start-up") << QStringList{"--print-messages", "--quit-after", "20000", "--config", "BIG"};
+    }
+    void standardOutputThatCannotBeWritten()
+    {
+        QFETCH(QStringList, args);
+        QTemporaryDir dir;
+        QFile big(dir.filePath(QStringLiteral("Zentor_CFG.ini")));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        QVERIFY(big.resize(1024 * 1024 + 1));
+        big.close();
+        args.replaceInStrings(QStringLiteral("BIG"), big.fileName());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess p;
+        p.setProcessEnvironment(environment);
+        p.setStandardOutputFile(QStringLiteral("/dev/full"));
+        QElapsedTimer took;
+        took.start();
+        p.start(QStringLiteral(ZENTOR_BIN), args);
+        QVERIFY(p.waitForFinished(30000));
+        QVERIFY2(took.elapsed() < 15000, "the console went on after its message was lost");
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 6);
+        QCOMPARE(p.readAllStandardError(), QByteArray("zentor: cannot write standard output: No space left on device\n"));
+    }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestConsoleOptions)

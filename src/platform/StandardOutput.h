@@ -1,13 +1,14 @@
 #pragma once
-// zentor-cli's results on standard output: gathered in the stream's buffer and handed to the
-// system before the program next sleeps. Every write and every flush is checked; the first
-// failure is reported once with the system's reason, and nothing more is written after it.
+// Standard output of the programs (zentor-cli's results, the console's printed messages),
+// gathered in the stream's buffer and handed to the system before the program next sleeps.
+// Every write and every flush is checked; the first failure is reported once with the
+// system's reason, and nothing more is written after it.
 
 #include <QString>
 #include <cstdio>
 #include <functional>
 
-namespace zentor::cli {
+namespace zentor {
 
 class StandardOutput {
 public:
@@ -35,4 +36,4 @@ private:
     QString error_;
 };
 
-}  // namespace zentor::cli
+}  // namespace zentor

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace zentor::cli {
+namespace zentor {
 
 bool StandardOutput::writeLine(const QString& line)
 {
@@ -53,4 +53,4 @@ bool StandardOutput::fail()
     return false;
 }
 
-}  // namespace zentor::cli
+}  // namespace zentor
