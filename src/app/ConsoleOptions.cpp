@@ -1,5 +1,6 @@
 #include "ConsoleOptions.h"
 
+#include "CommandOption.h"
 #include "TextNumbers.h"
 
 #include <QFileInfo>
@@ -18,12 +19,7 @@ const char* kUsage =
     "  --config FILE     the configuration file to use instead of Zentor_CFG.ini beside the\n"
     "                    program (or in the user's configuration folder)\n";
 
-struct Option {
-    const char* name;
-    bool takesValue;
-};
-
-constexpr Option kOptions[] = {
+constexpr OptionSpec kOptions[] = {
     {"--simulator", false}, {"--print-messages", false}, {"--quit-after", true}, {"--config", true}, {"--help", false},
 };
 
@@ -41,7 +37,7 @@ const char* ConsoleUsage() { return kUsage; }
 ConsoleOptionsParse ParseConsoleOptions(const QStringList& args)
 {
     ConsoleOptions o;
-    for (int i = 0; i < args.size(); ++i) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("-h")) {
             o.help = true;
@@ -51,24 +47,11 @@ ConsoleOptionsParse ParseConsoleOptions(const QStringList& args)
             if (a.startsWith(QLatin1Char('-'))) return fail(QStringLiteral("unknown option %1").arg(a));
             return fail(QStringLiteral("unexpected argument %1").arg(a));
         }
-        QString name = a, value;
-        const qsizetype eq = a.indexOf(QLatin1Char('='));
-        const bool inlineValue = eq > 0;
-        if (inlineValue) {
-            name = a.left(eq);
-            value = a.mid(eq + 1);
-        }
-        const Option* known = nullptr;
-        for (const Option& option : kOptions)
-            if (name == QLatin1String(option.name)) known = &option;
-        if (!known) return fail(QStringLiteral("unknown option %1").arg(name));
-        if (known->takesValue && !inlineValue) {
-            if (i + 1 >= args.size()) return fail(QStringLiteral("%1 needs a value").arg(name));
-            value = args[++i];
-        } else if (!known->takesValue && inlineValue) {
-            return fail(QStringLiteral("%1 takes no value").arg(name));
-        }
-        if (known->takesValue && value.isEmpty())
+        const OptionWord word = ReadOption(args, i, kOptions);
+        if (!word.spec) return fail(word.error);
+        const QString& name = word.name;
+        const QString& value = word.value;
+        if (word.spec->takesValue && value.isEmpty())
             return fail(name == QLatin1String("--config") ? QStringLiteral("--config needs a file")
                                                            : QStringLiteral("%1 needs a value").arg(name));
         if (name == QLatin1String("--simulator")) {

@@ -1,5 +1,6 @@
 #include "CliOptions.h"
 
+#include "CommandOption.h"
 #include "TextNumbers.h"
 
 namespace zentor::cli {
@@ -78,12 +79,7 @@ const char* kUsage =
     "       passed, or the sequence has none)\n"
     "  130  interrupted before the answer came\n";
 
-struct Value {
-    const char* name;
-    bool takesValue;
-};
-
-constexpr Value kOptions[] = {
+constexpr OptionSpec kOptions[] = {
     {"--port", true}, {"--sim", false}, {"--type", true},  {"--slave", true}, {"--baud", true},
     {"--json", false}, {"--every", true}, {"--count", true}, {"--help", false},
     {"--config", true}, {"--status-after", false}, {"--unit", true}, {"--report", true},
@@ -159,7 +155,7 @@ CliParse ParseCliArguments(const QStringList& args)
     bool portGiven = false;
 
     bool optionsEnded = false;
-    for (int i = 0; i < args.size(); ++i) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (!optionsEnded && a == QLatin1String("--")) {
             optionsEnded = true;
@@ -173,23 +169,10 @@ CliParse ParseCliArguments(const QStringList& args)
             o.help = true;
             continue;
         }
-        QString name = a, value;
-        const qsizetype eq = a.indexOf(QLatin1Char('='));
-        bool inlineValue = eq > 0;
-        if (inlineValue) {
-            name = a.left(eq);
-            value = a.mid(eq + 1);
-        }
-        const Value* known = nullptr;
-        for (const Value& v : kOptions)
-            if (name == QLatin1String(v.name)) known = &v;
-        if (!known) return fail(QStringLiteral("unknown option %1").arg(name));
-        if (known->takesValue && !inlineValue) {
-            if (i + 1 >= args.size()) return fail(QStringLiteral("%1 needs a value").arg(name));
-            value = args[++i];
-        } else if (!known->takesValue && inlineValue) {
-            return fail(QStringLiteral("%1 takes no value").arg(name));
-        }
+        const OptionWord word = ReadOption(args, i, kOptions);
+        if (!word.spec) return fail(word.error);
+        const QString& name = word.name;
+        const QString& value = word.value;
         if (name == QLatin1String("--port")) {
             if (value.isEmpty()) return fail(QStringLiteral("--port needs a port name or path"));
             o.port = value;
