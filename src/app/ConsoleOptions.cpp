@@ -48,10 +48,10 @@ ConsoleOptionsParse ParseConsoleOptions(const QStringList& args)
             return fail(QStringLiteral("unexpected argument %1").arg(a));
         }
         const OptionWord word = ReadOption(args, i, kOptions);
-        if (!word.spec) return fail(word.error);
+        if (!word.option) return fail(word.error);
         const QString& name = word.name;
         const QString& value = word.value;
-        if (word.spec->takesValue && value.isEmpty())
+        if (word.option->takesValue && value.isEmpty())
             return fail(name == QLatin1String("--config") ? QStringLiteral("--config needs a file")
                                                            : QStringLiteral("%1 needs a value").arg(name));
         if (name == QLatin1String("--simulator")) {

@@ -170,7 +170,7 @@ CliParse ParseCliArguments(const QStringList& args)
             continue;
         }
         const OptionWord word = ReadOption(args, i, kOptions);
-        if (!word.spec) return fail(word.error);
+        if (!word.option) return fail(word.error);
         const QString& name = word.name;
         const QString& value = word.value;
         if (name == QLatin1String("--port")) {

@@ -14,14 +14,14 @@ struct OptionSpec {
 };
 
 struct OptionWord {
-    const OptionSpec* spec = nullptr;  // null: error says why
+    const OptionSpec* option = nullptr;  // null: error says why
     QString name;
     QString value;
     QString error;
 };
 
 // Reads the option at args[i]; i moves past a value given as the next argument.
-inline OptionWord ReadOption(const QStringList& args, qsizetype& i, std::span<const OptionSpec> specs)
+inline OptionWord ReadOption(const QStringList& args, qsizetype& i, std::span<const OptionSpec> table)
 {
     OptionWord w;
     const QString& a = args[i];
@@ -33,8 +33,8 @@ inline OptionWord ReadOption(const QStringList& args, qsizetype& i, std::span<co
         w.value = a.mid(eq + 1);
     }
     const OptionSpec* known = nullptr;
-    for (const OptionSpec& spec : specs)
-        if (w.name == QLatin1String(spec.name)) known = &spec;
+    for (const OptionSpec& entry : table)
+        if (w.name == QLatin1String(entry.name)) known = &entry;
     if (!known) {
         w.error = QStringLiteral("unknown option %1").arg(w.name);
     } else if (known->takesValue && !inlineValue) {
@@ -43,7 +43,7 @@ inline OptionWord ReadOption(const QStringList& args, qsizetype& i, std::span<co
     } else if (!known->takesValue && inlineValue) {
         w.error = QStringLiteral("%1 takes no value").arg(w.name);
     }
-    if (w.error.isEmpty()) w.spec = known;
+    if (w.error.isEmpty()) w.option = known;
     return w;
 }
 
