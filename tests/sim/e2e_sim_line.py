@@ -17,8 +17,19 @@ import time
 import tty
 
 
+STARTED = []  # every zentor-sim of the run: a failed case must not leave one running
+
+
+def end_all():
+    for proc in STARTED:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+
+
 def fail(text):
     print("FAIL: " + text)
+    end_all()
     sys.exit(1)
 
 
@@ -43,6 +54,7 @@ class Sim:
         args = [program, "--link", self.link] + (["--log"] if log or pipe_log else [])
         out = subprocess.PIPE if pipe_log or not log else open(log, "w")
         self.proc = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.PIPE)
+        STARTED.append(self.proc)
         if out is subprocess.PIPE:
             ready, _, _ = select.select([self.proc.stdout], [], [], 15)
             if not ready:
@@ -195,4 +207,7 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    finally:
+        end_all()
