@@ -24,10 +24,14 @@ CliSequence::CliSequence(const CliOptions& options, SequenceSource source, Clock
       master_(clock, ports)
 {
     if (!source_.sequences.empty()) sequence_ = &source_.sequences.front();
-    master_.onPortFailed = [this] {
-        output_.err(QStringLiteral("port %1 failed (removed?)").arg(portName_));
-        finish(ExitPort);
-    };
+    master_.onPortFailed = [this] { portTrouble(Outcome::PortFailed); };
+}
+
+void CliSequence::portTrouble(Outcome outcome)
+{
+    output_.err(outcome == Outcome::WriteFailed ? QStringLiteral("the request could not be written to %1").arg(portName_)
+                                                : QStringLiteral("port %1 failed (removed?)").arg(portName_));
+    finish(ExitPort);
 }
 
 void CliSequence::start()
@@ -224,13 +228,11 @@ void CliSequence::judged(const ExchangeResult& r)
     }
     case Outcome::WriteFailed:
         report(QStringLiteral("not written"));
-        output_.err(QStringLiteral("the request could not be written to %1").arg(portName_));
-        finish(ExitPort);
+        portTrouble(Outcome::WriteFailed);
         return;
     case Outcome::PortFailed:
         report(QStringLiteral("port failed"));
-        output_.err(QStringLiteral("port %1 failed (removed?)").arg(portName_));
-        finish(ExitPort);
+        portTrouble(Outcome::PortFailed);
         return;
     }
     if (!finished_ && endDue_ && printed_) end();  // (a report that did not go out has ended the run)
@@ -297,12 +299,10 @@ void CliSequence::checkRead()
                 return;
             break;
         case Outcome::WriteFailed:
-            output_.err(QStringLiteral("the request could not be written to %1").arg(portName_));
-            finish(ExitPort);
+            portTrouble(Outcome::WriteFailed);
             return;
         case Outcome::PortFailed:
-            output_.err(QStringLiteral("port %1 failed (removed?)").arg(portName_));
-            finish(ExitPort);
+            portTrouble(Outcome::PortFailed);
             return;
         }
         if (!finished_ && endDue_ && !awaiting_ && printed_) end();
@@ -390,12 +390,10 @@ void CliSequence::statusAfter()
             finish(ExitBadAnswer);
             return;
         case Outcome::WriteFailed:
-            output_.err(QStringLiteral("the request could not be written to %1").arg(portName_));
-            finish(ExitPort);
+            portTrouble(Outcome::WriteFailed);
             return;
         case Outcome::PortFailed:
-            output_.err(QStringLiteral("port %1 failed (removed?)").arg(portName_));
-            finish(ExitPort);
+            portTrouble(Outcome::PortFailed);
             return;
         }
     });

@@ -66,6 +66,8 @@ private:
     void end();
     void statusAfter();
     void finish(int code);
+    // A request not written, or the port gone: said on stderr, and the run ends with 3.
+    void portTrouble(Outcome outcome);
 
     CliOptions options_;
     SequenceSource source_;
